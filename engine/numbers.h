@@ -1,0 +1,33 @@
+// Number texts of map lines: reading "%f" and "%i" fields, writing "%.Nf" and "%i" items.
+// These are the engine's own rules, identical on every platform; they do not use the C
+// library's strtof, strtol, scanf or printf.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Reads the longest number text that starts at `text` (no white space is skipped):
+// an optional sign, digits with an optional point and at least one digit before or after it,
+// then, only after a digit, an optional exponent ("e"/"E", optional sign, digits; a mark with
+// no digit after it is still taken and counts as exponent 0). Stores the value rounded to the
+// nearest single (ties to even, subnormals exact, "-0" is negative zero, a magnitude beyond
+// the single range gives the largest finite single with its sign) and returns the number of
+// bytes taken; returns 0 and leaves *value alone when no number text starts here.
+std::size_t ScanFloatText(const char* text, const char* end, float* value);
+
+// Reads the longest integer text that starts at `text`: an optional sign, then "0x"/"0X" and
+// hex digits, or a "0" that starts octal digits, or decimal digits. The value is accumulated
+// modulo 2^32 and negated for "-". Returns the bytes taken, or 0 (and *value untouched) when
+// there is no digit ("0x" with no hex digit after it is no integer text).
+std::size_t ScanIntText(const char* text, const char* end, std::int32_t* value);
+
+// Longest text RenderFixed can write: sign, 309 integer digits, point, 9 decimals.
+constexpr std::size_t kMaxFixedText = 320;
+
+// Writes v with `decimals` (0 to 9) decimals: the exact value cut to 17 significant digits
+// (half up), then rounded half up to `decimals` places; "-" for negative v, none for zero.
+// Returns the number of bytes written to out, which holds at least kMaxFixedText bytes.
+std::size_t RenderFixed(double v, int decimals, char* out);
+
+// Writes v in decimal, "-" first when negative. Returns the bytes written (at most 11).
+std::size_t RenderInt(std::int32_t v, char* out);
