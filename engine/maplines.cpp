@@ -1,0 +1,259 @@
+#include "maplines.h"
+
+#include "numbers.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr std::size_t kInputBufferSize = 256 * 1024;
+constexpr std::size_t kOutputBufferSize = 256 * 1024;
+constexpr char kEndOfText = 0x1A;
+
+// Reads more of the file after the undelivered bytes, moving them to the front and growing
+// the buffer when a single line fills it. A 0x1A byte ends the input where it stands.
+void FillInput(MapInput& input) {
+    if (input.start > 0) {
+        std::memmove(input.buffer, input.buffer + input.start, input.end - input.start);
+        input.end -= input.start;
+        input.start = 0;
+    }
+    if (input.end == input.capacity) {
+        std::size_t capacity = input.capacity * 2;
+        char* grown = static_cast<char*>(std::realloc(input.buffer, capacity));
+        if (!grown) {
+            // A line too long for memory ends the input where it stands, reported as a failure.
+            input.ended = input.failed = true;
+            return;
+        }
+        input.buffer = grown;
+        input.capacity = capacity;
+    }
+    char* fresh = input.buffer + input.end;
+    std::size_t got = std::fread(fresh, 1, input.capacity - input.end, input.file);
+    if (got == 0) {
+        input.ended = true;
+        input.failed = std::ferror(input.file) != 0;
+        return;
+    }
+    if (const void* stop = std::memchr(fresh, kEndOfText, got)) {
+        got = static_cast<const char*>(stop) - fresh;
+        input.ended = true;
+    }
+    input.end += got;
+}
+
+void FlushOutput(MapOutput& output) {
+    if (output.used > 0 && !output.failed) {
+        if (std::fwrite(output.buffer, 1, output.used, output.file) != output.used)
+            output.failed = true;
+    }
+    output.used = 0;
+}
+
+// Makes room for n more bytes in the output buffer.
+char* Reserve(MapOutput& output, std::size_t n) {
+    if (output.capacity - output.used < n)
+        FlushOutput(output);
+    return output.buffer + output.used;
+}
+
+// Appends bytes that hold no LF.
+void PutText(MapOutput& output, const char* text, std::size_t length) {
+    while (length > 0) {
+        char* to = Reserve(output, 1);
+        std::size_t n = output.capacity - output.used;
+        if (n > length)
+            n = length;
+        std::memcpy(to, text, n);
+        output.used += n;
+        text += n;
+        length -= n;
+    }
+}
+
+void PutLineEnd(MapOutput& output) {
+    char* to = Reserve(output, 2);
+    to[0] = '\r';
+    to[1] = '\n';
+    output.used += 2;
+}
+
+// Appends any bytes, each LF as CR LF.
+void PutBytes(MapOutput& output, const char* text, std::size_t length) {
+    const char* end = text + length;
+    while (text < end) {
+        const char* lf = static_cast<const char*>(std::memchr(text, '\n', end - text));
+        if (!lf) {
+            PutText(output, text, end - text);
+            return;
+        }
+        PutText(output, text, lf - text);
+        PutLineEnd(output);
+        text = lf + 1;
+    }
+}
+
+// The number of decimals of a "%f" item written as "%f", "%.0f", "%.1f" or "%.3f".
+int Decimals(const char*& item) {
+    if (*item != '.')
+        return 6;
+    int decimals = item[1] - '0';
+    item += 2;
+    return decimals;
+}
+
+} // namespace
+
+MapInput* OpenMapInput(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return nullptr;
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    char* buffer = static_cast<char*>(std::malloc(kInputBufferSize));
+    if (!buffer) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return new MapInput{file, buffer, kInputBufferSize, 0, 0, false, false};
+}
+
+MapOutput* OpenMapOutput(const char* path) {
+    std::FILE* file = std::fopen(path, "wb");
+    if (!file)
+        return nullptr;
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    char* buffer = static_cast<char*>(std::malloc(kOutputBufferSize));
+    if (!buffer) {
+        std::fclose(file);
+        return nullptr;
+    }
+    return new MapOutput{file, buffer, kOutputBufferSize, 0, false};
+}
+
+void CloseMapFile(MapInput* input) {
+    std::fclose(input->file);
+    std::free(input->buffer);
+    delete input;
+}
+
+bool CloseMapFile(MapOutput* output) {
+    FlushOutput(*output);
+    bool written = !output->failed;
+    if (std::fclose(output->file) != 0)
+        written = false;
+    std::free(output->buffer);
+    delete output;
+    return written;
+}
+
+bool ReadMapLine(MapInput& input, MapLine& line) {
+    std::size_t searched = input.start;
+    for (;;) {
+        char* from = input.buffer + searched;
+        if (char* lf = static_cast<char*>(std::memchr(from, '\n', input.end - searched))) {
+            char* text = input.buffer + input.start;
+            std::size_t length = lf + 1 - text;
+            input.start += length;
+            // CR LF is delivered as LF; a CR before that pair stays.
+            if (length >= 2 && lf[-1] == '\r') {
+                lf[-1] = '\n';
+                --length;
+            }
+            line.text = text;
+            line.length = length;
+            return true;
+        }
+        if (input.ended) {
+            if (input.start == input.end)
+                return false;
+            line.text = input.buffer + input.start;
+            line.length = input.end - input.start;
+            input.start = input.end;
+            return true;
+        }
+        std::size_t pending = input.end - input.start;
+        FillInput(input);
+        searched = input.start + pending;
+    }
+}
+
+void StripLeadingSpaces(MapLine& line) {
+    while (line.length > 0 && line.text[0] == ' ') {
+        ++line.text;
+        --line.length;
+    }
+}
+
+void ScanMapLine(const MapLine& line, const char* readTemplate, std::initializer_list<ScanTarget> targets) {
+    const char* at = line.text;
+    const char* end = line.text + line.length;
+    const ScanTarget* target = targets.begin();
+    for (const char* t = readTemplate; *t;) {
+        if (IsMapSpace(*t)) {
+            while (IsMapSpace(*t))
+                ++t;
+            while (at < end && IsMapSpace(*at))
+                ++at;
+            continue;
+        }
+        if (*t != '%') {
+            if (at == end || *at != *t)
+                return;
+            ++at;
+            ++t;
+            continue;
+        }
+        while (at < end && IsMapSpace(*at))
+            ++at;
+        if (at == end)
+            return;
+        std::size_t taken = 0;
+        switch (t[1]) {
+        case 's':
+            while (at + taken < end && !IsMapSpace(at[taken]))
+                ++taken;
+            break;
+        case 'f':
+            taken = ScanFloatText(at, end, (target++)->f);
+            break;
+        case 'i':
+            taken = ScanIntText(at, end, (target++)->i);
+            break;
+        }
+        if (taken == 0)
+            return;
+        at += taken;
+        t += 2;
+    }
+}
+
+void WriteMapLine(MapOutput& output, const char* writeTemplate, std::initializer_list<WriteValue> values) {
+    const WriteValue* value = values.begin();
+    const char* t = writeTemplate;
+    while (*t) {
+        const char* literal = t;
+        while (*t && *t != '%' && *t != '\n')
+            ++t;
+        PutText(output, literal, t - literal);
+        if (*t == '\n') {
+            PutLineEnd(output);
+            ++t;
+        } else if (*t == '%') {
+            ++t;
+            if (*t == 's') {
+                PutBytes(output, value->s->text, value->s->length);
+                ++t;
+            } else if (*t == 'i') {
+                output.used += RenderInt(value->i, Reserve(output, 11));
+                ++t;
+            } else {
+                int decimals = Decimals(t);
+                output.used += RenderFixed(value->d, decimals, Reserve(output, kMaxFixedText));
+                ++t;
+            }
+            ++value;
+        }
+    }
+}

@@ -1,0 +1,96 @@
+// Map text lines: the streams a map file is read from and written to, the line reader, the
+// line templates of both dialects, and scanning and rendering by those templates.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+
+// The only line forms the engine reads or writes. "%f" and "%i" read a single and a 32-bit
+// integer; "%s" skips a token. "%.1f", "%.0f", "%.3f" and "%f" write a number with 1, 0, 3
+// and 6 decimals; "%i" writes an integer and "%s" a line text. A white-space character in a
+// read template matches any run of white space, none included.
+constexpr char kHlFaceIn[] =
+    "( %f %f %f ) ( %f %f %f ) ( %f %f %f ) %s [ %f %f %f %f ] [ %f %f %f %f ] %f %f %f";
+constexpr char kQ3FaceOut[] = "( %.1f %.1f %.1f ) ( %.1f %.1f %.1f ) ( %.1f %.1f %.1f ) "
+                              "base_wall/concrete 0 0 0 %.0f %.0f %.0f %.0f %.0f\n";
+constexpr char kQ3FaceIn[] = "( %f %f %f ) ( %f %f %f ) ( %f %f %f ) %s %f %f %f %f %f %f %f %f";
+constexpr char kHlFaceOut[] = "( %.1f %.1f %.1f ) ( %.1f %.1f %.1f ) ( %.1f %.1f %.1f ) "
+                              "CRETE4_WALL01 [ 0 0 0 %.3f ] [ 0 0 0 %.3f ] %.0f %.0f %.0f\n";
+constexpr char kHlLightIn[] = "\"_light\" \"%i %i %i %i\"";
+constexpr char kQ3LightOut[] = "\"light\" \"%i\"\n";
+constexpr char kQ3ColorOut[] = "\"_color\" \"%f %f %f\"\n";
+constexpr char kQ3RadiusOut[] = "\"radius\" \"%i\"\n";
+constexpr char kHlLightOut[] = "\"_light\" \"255 255 255 %i\"\n";
+constexpr char kCopyLine[] = "%s";
+
+// An input map file. Its bytes are delivered with CR LF turned into LF; a 0x1A byte ends it.
+struct MapInput {
+    std::FILE* file;
+    char* buffer;
+    std::size_t capacity;
+    std::size_t start; // first byte not yet delivered
+    std::size_t end;   // end of the bytes read so far
+    bool ended;        // end of file, 0x1A or a read error: nothing more will be read
+    bool failed;       // a read error other than the end of the file
+};
+
+// An output map file. Each LF written to it reaches the file as CR LF.
+struct MapOutput {
+    std::FILE* file;
+    char* buffer;
+    std::size_t capacity;
+    std::size_t used;
+    bool failed; // a write failed; what follows is not written
+};
+
+// One line: its bytes with the line end (a single LF) when it has one. NUL is an ordinary
+// byte. The text points into the input's buffer and stays valid until the next read.
+struct MapLine {
+    const char* text;
+    std::size_t length;
+};
+
+MapInput* OpenMapInput(const char* path);
+MapOutput* OpenMapOutput(const char* path);
+// Closing an input always succeeds. Closing an output writes out what is buffered and
+// returns false when any write of the output failed.
+void CloseMapFile(MapInput* input);
+bool CloseMapFile(MapOutput* output);
+
+// Reads the next line, whatever its length. Returns false when the input has no further
+// line (or a read error ended it: see MapInput::failed).
+bool ReadMapLine(MapInput& input, MapLine& line);
+
+// Removes the line's leading spaces (0x20 only: a tab stops the run and stays).
+void StripLeadingSpaces(MapLine& line);
+
+inline bool IsMapSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The field of a "%f" or "%i" item of a read template.
+struct ScanTarget {
+    float* f;
+    std::int32_t* i;
+    ScanTarget(float* field) : f(field), i(nullptr) {}
+    ScanTarget(std::int32_t* field) : f(nullptr), i(field) {}
+};
+
+// Fills the targets, in template order, from the line until the template ends or the line
+// stops fitting it; the targets after that place keep their values.
+void ScanMapLine(const MapLine& line, const char* readTemplate, std::initializer_list<ScanTarget> targets);
+
+// The value of a "%.Nf", "%i" or "%s" item of a write template.
+struct WriteValue {
+    double d;
+    std::int32_t i;
+    const MapLine* s;
+    WriteValue(double value) : d(value), i(0), s(nullptr) {}
+    WriteValue(std::int32_t value) : d(0), i(value), s(nullptr) {}
+    WriteValue(const MapLine& line) : d(0), i(0), s(&line) {}
+};
+
+// Renders the template with the values, in template order, to the output.
+void WriteMapLine(MapOutput& output, const char* writeTemplate, std::initializer_list<WriteValue> values);
