@@ -1,15 +1,16 @@
-// Half-Life to Quake 3 and back: every face regains its points to one decimal and its offsets,
-// rotation and scales as the whole numbers the first direction wrote; every other line
-// comes back as the rules of the two directions say.
+// Each direction and back: every face regains its points to one decimal and its texture values
+// as the numbers the first direction wrote; every other line comes back as the rules of the
+// two directions say.
 #include "convert.h"
 #include "maplines.h"
+#include "round_trip.h"
 #include "test_files.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -49,37 +50,8 @@ std::vector<std::string> ReadStrippedLines(const std::string& path) {
     return lines;
 }
 
-std::vector<std::string> Tokens(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> tokens;
-    for (std::string token; in >> token;)
-        tokens.push_back(token);
-    return tokens;
-}
-
-bool SameNumber(const std::string& a, const std::string& b) {
-    return std::strtod(a.c_str(), nullptr) == std::strtod(b.c_str(), nullptr);
-}
-
 bool KeyStarts(const std::string& line, const char* letters) {
     return line.size() > 1 && line.compare(1, std::string(letters).size(), letters) == 0;
-}
-
-// Quake 3 face "( x y z ) ( x y z ) ( x y z ) base_wall/concrete 0 0 0 n4 n5 n6 n7 n8" against
-// Half-Life face "( x y z ) ( x y z ) ( x y z ) CRETE4_WALL01 [ 0 0 0 n4 ] [ 0 0 0 n5 ] n6 n7 n8".
-void ExpectFaceCameBack(const std::string& q3, const std::string& hl, const std::string& where) {
-    std::vector<std::string> a = Tokens(q3), b = Tokens(hl);
-    ASSERT_EQ(a.size(), 24u) << where << q3;
-    ASSERT_EQ(b.size(), 31u) << where << hl;
-    for (int i : {1, 2, 3, 6, 7, 8, 11, 12, 13})
-        EXPECT_TRUE(SameNumber(a[i], b[i])) << where << "point " << a[i] << " came back as " << b[i];
-    EXPECT_EQ(a[15], "base_wall/concrete") << where;
-    EXPECT_EQ(b[15], "CRETE4_WALL01") << where;
-    const struct {
-        int q3, hl;
-    } moved[] = {{19, 20}, {20, 26}, {21, 28}, {22, 29}, {23, 30}};
-    for (const auto& m : moved)
-        EXPECT_TRUE(SameNumber(a[m.q3], b[m.hl])) << where << a[m.q3] << " came back as " << b[m.hl];
 }
 
 // Converts the map both ways and checks each original line against what came back.
@@ -98,14 +70,14 @@ void ExpectRoundTrip(const std::string& mapPath) {
         const std::string where = mapPath + " line " + std::to_string(i + 1) + ": ";
         if (!line.empty() && line[0] == '(') {
             ASSERT_LT(atHl, hl.size()) << where;
-            ExpectFaceCameBack(q3[atQ3++], hl[atHl++], where);
+            EXPECT_EQ(round_trip::HlFaceFromQ3Face(q3[atQ3++], hl[atHl++]), "") << where;
         } else if (KeyStarts(line, "wad") || KeyStarts(line, "mapv") || KeyStarts(line, "MaxR") ||
                    KeyStarts(line, "sky")) {
             continue;
         } else if (KeyStarts(line, "_light")) {
             // "light", "_color" and "radius" go out; only the brightness comes back, as white.
             ASSERT_LT(atQ3 + 2, q3.size()) << where;
-            const std::string brightness = Tokens(q3[atQ3])[1];
+            const std::string brightness = round_trip::Tokens(q3[atQ3])[1];
             ASSERT_LT(atHl, hl.size()) << where;
             EXPECT_EQ(hl[atHl++], "\"_light\" \"255 255 255 " + brightness.substr(1)) << where;
             atQ3 += 3;
@@ -125,6 +97,94 @@ void ExpectRoundTrip(const std::string& mapPath) {
     }
     EXPECT_EQ(atQ3, q3.size()) << mapPath;
     EXPECT_EQ(atHl, hl.size()) << mapPath;
+}
+
+// A number token read whole, as the value it stands for.
+bool WholeNumber(const std::string& token, double& value) {
+    char* end = nullptr;
+    value = std::strtod(token.c_str(), &end);
+    return !token.empty() && *end == '\0';
+}
+
+// An original Quake 3 face written in full, "( x y z ) ( x y z ) ( x y z ) tex n1 ... n8",
+// against the Half-Life face written from it: points to one decimal, numbers 4 and 5 to three
+// decimals and numbers 6 to 8 to whole numbers. Faces written in part carry values over and
+// are checked only on the way back.
+void ExpectFaceKeptItsValues(const std::string& q3, const std::string& hl, const std::string& where) {
+    const std::vector<std::string> a = round_trip::Tokens(q3), b = round_trip::Tokens(hl);
+    if (a.size() != round_trip::kQ3FaceTokens || b.size() != round_trip::kHlFaceTokens)
+        return;
+    const struct {
+        int q3, hl;
+        double within;
+    } kept[] = {{1, 1, 0.05},     {2, 2, 0.05},   {3, 3, 0.05},   {6, 6, 0.05},   {7, 7, 0.05},
+                {8, 8, 0.05},     {11, 11, 0.05}, {12, 12, 0.05}, {13, 13, 0.05}, {19, 20, 0.0005},
+                {20, 26, 0.0005}, {21, 28, 0.5},  {22, 29, 0.5},  {23, 30, 0.5}};
+    for (const auto& k : kept) {
+        double original = 0, written = 0;
+        if (!WholeNumber(a[k.q3], original) || !WholeNumber(b[k.hl], written))
+            return;
+        // Single precision holds a value to about one part in 2^24.
+        EXPECT_LE(std::fabs(original - written), k.within + std::fabs(original) * 0x1p-23)
+            << where << a[k.q3] << " was written " << b[k.hl];
+    }
+}
+
+// Converts a Quake 3 map to Half-Life and back and checks each original line against what
+// came back: faces with their points and texture values, "light" with its value (now with a
+// white "_color" and a "radius" beside it), "_color" and "radius" keys gone.
+void ExpectQ3RoundTrip(const std::string& mapPath) {
+    ScratchDir dir;
+    const std::string hlPath = dir.File("hl.map"), q3Path = dir.File("q3.map");
+    ASSERT_EQ(ConvertQ3ToHl(mapPath.c_str(), hlPath.c_str(), {}), CONVERT_OK) << mapPath;
+    ASSERT_EQ(ConvertHlToQ3(hlPath.c_str(), q3Path.c_str(), {}), CONVERT_OK) << mapPath;
+    const std::vector<std::string> original = ReadStrippedLines(mapPath);
+    const std::vector<std::string> hl = SplitLines(ReadBytes(hlPath));
+    const std::vector<std::string> q3 = SplitLines(ReadBytes(q3Path));
+
+    std::size_t atHl = 0, atQ3 = 0;
+    for (std::size_t i = 0; i < original.size(); ++i) {
+        const std::string& line = original[i];
+        const std::string where = mapPath + " line " + std::to_string(i + 1) + ": ";
+        if (!line.empty() && line[0] == '(') {
+            ASSERT_LT(atQ3, q3.size()) << where;
+            ExpectFaceKeptItsValues(line, hl[atHl], where);
+            EXPECT_EQ(round_trip::Q3FaceFromHlFace(hl[atHl++], q3[atQ3++]), "") << where;
+        } else if (KeyStarts(line, "radi") || KeyStarts(line, "_col")) {
+            continue;
+        } else if (KeyStarts(line, "light")) {
+            ASSERT_LT(atHl, hl.size()) << where;
+            const std::string white = "\"_light\" \"255 255 255 ";
+            ASSERT_EQ(hl[atHl].compare(0, white.size(), white), 0) << where << hl[atHl];
+            const std::string value = hl[atHl++].substr(white.size());
+            ASSERT_LT(atQ3 + 2, q3.size()) << where;
+            EXPECT_EQ(q3[atQ3++], "\"light\" \"" + value) << where;
+            EXPECT_EQ(q3[atQ3++], "\"_color\" \"1.000000 1.000000 1.000000\"") << where;
+            EXPECT_EQ(q3[atQ3++], "\"radius\" \"" + value) << where;
+            const std::string digits = line.size() > 10 ? line.substr(9, line.size() - 10) : "";
+            if (line.rfind("\"light\" \"", 0) == 0 && line.back() == '"' && !digits.empty() &&
+                digits[0] != '0' && digits.size() < 10 &&
+                digits.find_first_not_of("0123456789") == std::string::npos) {
+                EXPECT_EQ(value, line.substr(9)) << where << "a decimal light value comes back as it was";
+            }
+        } else {
+            ASSERT_LT(atHl, hl.size()) << where;
+            EXPECT_EQ(hl[atHl++], line) << where;
+            // Keys the way back drops or rewrites, though the first direction copied them.
+            if (KeyStarts(line, "wad") || KeyStarts(line, "mapv") || KeyStarts(line, "MaxR") ||
+                KeyStarts(line, "sky"))
+                continue;
+            ASSERT_LT(atQ3, q3.size()) << where;
+            if (KeyStarts(line, "_light")) {
+                EXPECT_EQ(q3[atQ3].rfind("\"light\" \"", 0), 0u) << where;
+                atQ3 += 3;
+            } else {
+                EXPECT_EQ(q3[atQ3++], line) << where;
+            }
+        }
+    }
+    EXPECT_EQ(atHl, hl.size()) << mapPath;
+    EXPECT_EQ(atQ3, q3.size()) << mapPath;
 }
 
 // A number text of the kinds editors write: whole, one or more decimals, or exponent form.
@@ -174,14 +234,19 @@ TEST(RoundTrip, ExampleMapComesBack) {
     ExpectRoundTrip(KORVALE_EXAMPLES "/hl_room.map");
 }
 
-TEST(RoundTrip, RealHalfLifeMapsComeBack) {
-    const fs::path maps = fs::path(KORVALE_SHARED_MAPS) / "hl";
+// Every real map of either dialect, each direction and back: the rules judge lines one at
+// a time, so any map goes through both.
+TEST(RoundTrip, RealMapsComeBackEachWay) {
+    const fs::path maps = fs::path(KORVALE_SHARED_MAPS);
     if (!fs::is_directory(maps))
         GTEST_SKIP() << "no shared maps beside the project at " << maps.string();
     int converted = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(maps)) {
-        if (entry.path().extension() == ".map") {
+    for (const char* dialect : {"hl", "q3"}) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(maps / dialect)) {
+            if (entry.path().extension() != ".map")
+                continue;
             ExpectRoundTrip(entry.path().string());
+            ExpectQ3RoundTrip(entry.path().string());
             ++converted;
         }
     }
