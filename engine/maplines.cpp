@@ -7,8 +7,17 @@
 
 namespace {
 
+// The fuzz build starts with the smallest buffers the streams allow, so that even short inputs
+// cross refills, growth and flushes.
+#ifdef KORVALE_SMALL_STREAM_BUFFERS
+constexpr std::size_t kInputBufferSize = 256;
+constexpr std::size_t kOutputBufferSize = kMaxFixedText;
+#else
 constexpr std::size_t kInputBufferSize = 256 * 1024;
 constexpr std::size_t kOutputBufferSize = 256 * 1024;
+#endif
+// Reserve() hands out room for the widest item in one piece.
+static_assert(kOutputBufferSize >= kMaxFixedText, "an output buffer holds any rendered number");
 constexpr char kEndOfText = 0x1A;
 
 // Reads more of the file after the undelivered bytes, moving them to the front and growing
