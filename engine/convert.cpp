@@ -116,7 +116,9 @@ int RunConversion(const char* inputPath, const char* outputPath, ProgressTarget 
             Report(target, position);
         }
     }
-    bool readFailed = input->failed;
+    // A second pass that sees other lines than the first (a pipe read twice, or a file changed
+    // in between) has not converted the input that was counted: report it, never success.
+    bool readFailed = input->failed || (!output->failed && tally.linesRead != total);
     CloseMapFile(input);
     bool written = CloseMapFile(output);
     if (stats)
