@@ -92,13 +92,14 @@ int RunConversion(const char* inputPath, const char* outputPath, ProgressTarget 
         return CONVERT_NO_INPUT;
     if (MayBeSameFile(inputPath, outputPath))
         return Fail(CONVERT_SAME_FILE, input, nullptr);
+    // Counting first means an input that cannot be read (a folder, a failing disk) is found
+    // before the output is opened, which would cut an existing output to nothing.
+    unsigned long long total = 0;
+    if (!CountLines(*input, total))
+        return Fail(CONVERT_READ_FAILED, input, nullptr);
     MapOutput* output = OpenMapOutput(outputPath);
     if (!output)
         return Fail(CONVERT_NO_OUTPUT, input, nullptr);
-
-    unsigned long long total = 0;
-    if (!CountLines(*input, total))
-        return Fail(CONVERT_READ_FAILED, input, output);
     CloseMapFile(input);
     input = OpenMapInput(inputPath);
     if (!input)
