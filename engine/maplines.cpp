@@ -7,11 +7,11 @@
 
 namespace {
 
-// The fuzz build starts with the smallest buffers the streams allow, so that even short inputs
-// cross refills, growth and flushes.
+// The fuzz build starts with small buffers, so that even short inputs cross refills, growth
+// and flushes.
 #ifdef KORVALE_SMALL_STREAM_BUFFERS
-constexpr std::size_t kInputBufferSize = 256;
-constexpr std::size_t kOutputBufferSize = kMaxFixedText;
+constexpr std::size_t kInputBufferSize = 16;
+constexpr std::size_t kOutputBufferSize = 1024;
 #else
 constexpr std::size_t kInputBufferSize = 256 * 1024;
 constexpr std::size_t kOutputBufferSize = 256 * 1024;
