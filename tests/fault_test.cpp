@@ -193,6 +193,7 @@ TEST(FaultInjection, PermissionsAreHonoured) {
         GTEST_SKIP() << "running as root and there is no user \"nobody\" to run the permission cases as";
     // The folder each case works in belongs to the user the conversion runs as.
     auto folder = [&user](const ScratchDir& d) {
+        fs::permissions(d.path(), fs::perms::others_exec, fs::perm_options::add);
         fs::create_directory(d.File("own"));
         user.Own(d.File("own"));
         return d.File("own/");
