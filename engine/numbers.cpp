@@ -77,18 +77,51 @@ void BigShiftLeft(BigNum& a, int bits) {
     }
 }
 
-// Divides a by d in place and returns the remainder.
-std::uint32_t BigDivSmall(BigNum& a, std::uint32_t d) {
+// Divides a by the constant D in place and returns the remainder. A constant divisor lets the
+// compiler replace the 64-bit division by a multiplication.
+template <std::uint32_t D> std::uint32_t BigDivBy(BigNum& a) {
     std::uint64_t rem = 0;
     for (int i = a.size - 1; i >= 0; --i) {
         std::uint64_t cur = (rem << 32) | a.limb[i];
-        a.limb[i] = static_cast<std::uint32_t>(cur / d);
-        rem = cur % d;
+        a.limb[i] = static_cast<std::uint32_t>(cur / D);
+        rem = cur % D;
     }
     while (a.size > 0 && a.limb[a.size - 1] == 0) {
         --a.size;
     }
     return static_cast<std::uint32_t>(rem);
+}
+
+void BigDivPow10(BigNum& a, int n) {
+    switch (n) {
+    case 1:
+        BigDivBy<10>(a);
+        break;
+    case 2:
+        BigDivBy<100>(a);
+        break;
+    case 3:
+        BigDivBy<1000>(a);
+        break;
+    case 4:
+        BigDivBy<10000>(a);
+        break;
+    case 5:
+        BigDivBy<100000>(a);
+        break;
+    case 6:
+        BigDivBy<1000000>(a);
+        break;
+    case 7:
+        BigDivBy<10000000>(a);
+        break;
+    case 8:
+        BigDivBy<100000000>(a);
+        break;
+    default:
+        BigDivBy<1000000000>(a);
+        break;
+    }
 }
 
 int BigCompare(const BigNum& a, const BigNum& b) {
@@ -138,6 +171,48 @@ const std::uint64_t kPow10[20] = {1ull,
                                   100000000000000000ull,
                                   1000000000000000000ull,
                                   10000000000000000000ull};
+
+// v / 10^n for n from 0 to 17, by constant divisors.
+std::uint64_t DivPow10(std::uint64_t v, int n) {
+    switch (n) {
+    case 0:
+        return v;
+    case 1:
+        return v / 10;
+    case 2:
+        return v / 100;
+    case 3:
+        return v / 1000;
+    case 4:
+        return v / 10000;
+    case 5:
+        return v / 100000;
+    case 6:
+        return v / 1000000;
+    case 7:
+        return v / 10000000;
+    case 8:
+        return v / 100000000;
+    case 9:
+        return v / 1000000000;
+    case 10:
+        return v / 10000000000ull;
+    case 11:
+        return v / 100000000000ull;
+    case 12:
+        return v / 1000000000000ull;
+    case 13:
+        return v / 10000000000000ull;
+    case 14:
+        return v / 100000000000000ull;
+    case 15:
+        return v / 1000000000000000ull;
+    case 16:
+        return v / 10000000000000000ull;
+    default:
+        return v / 100000000000000000ull;
+    }
+}
 
 // Powers of ten up to 10^22 are exact doubles.
 const double kPow10Double[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
@@ -271,24 +346,17 @@ std::uint32_t RoundToSingleBits(double x, bool* nearHalf) {
     return out > kMaxFiniteBits ? kMaxFiniteBits : static_cast<std::uint32_t>(out);
 }
 
-// Up to 16 digits below 2^53 with a power of ten from -37 to 22: the double x below comes from
+// Digits from 1 to 2^53 - 1 with a power of ten from -37 to 22: the double x below comes from
 // exact operands through at most two divisions, so whatever precision the FPU rounds to (53 or
 // 64 bits, once or twice per operation) x is within 2^-51 of the exact value relative, fewer
 // than 5 units of x's last place. The magnitude stays between 10^-37 and 2^53 * 10^22, inside
 // the normal singles, so unless x is within 8 units of a halfway point it rounds to the same
 // single as the exact value.
-bool FastSingleBits(const DecimalText& d, std::uint32_t* bits) {
-    if (d.count > 16 || d.exp10 < -37 || d.exp10 > 22) {
+bool FastSingleBits(std::uint64_t digits, std::int64_t exp10, std::uint32_t* bits) {
+    if (digits >= (1ull << 53) || exp10 < -37 || exp10 > 22) {
         return false;
     }
-    std::uint64_t digits = 0;
-    for (int i = 0; i < d.count; ++i) {
-        digits = digits * 10 + d.digit[i];
-    }
-    if (digits >= (1ull << 53)) {
-        return false;
-    }
-    int e = static_cast<int>(d.exp10);
+    int e = static_cast<int>(exp10);
     double x = static_cast<double>(static_cast<std::int64_t>(digits));
     if (e >= 0) {
         x = x * kPow10Double[e];
@@ -304,6 +372,79 @@ bool FastSingleBits(const DecimalText& d, std::uint32_t* bits) {
         return false;
     }
     *bits = found;
+    return true;
+}
+
+bool FastSingleBits(const DecimalText& d, std::uint32_t* bits) {
+    if (d.count > 16) {
+        return false;
+    }
+    std::uint64_t digits = 0;
+    for (int i = 0; i < d.count; ++i) {
+        digits = digits * 10 + d.digit[i];
+    }
+    return FastSingleBits(digits, d.exp10, bits);
+}
+
+float SingleFromBits(std::uint32_t magnitude, bool negative) {
+    std::uint32_t bits = magnitude | (negative ? 0x80000000u : 0u);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+
+// The common map number: a sign, at most 18 digits with or without a point, and an exponent of
+// at most 4 digits. An integer up to 2^24 converts exactly; the rest goes through
+// FastSingleBits. Returns false, having stored nothing, for every other text.
+bool ScanShortDecimal(const char* text, const char* end, std::size_t* used, float* value) {
+    const char* p = text;
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    std::uint64_t digits = 0;
+    int count = 0;
+    int fractionDigits = 0;
+    for (; p < end && IsDigit(*p) && count < 19; ++p, ++count) {
+        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    }
+    if (p < end && *p == '.') {
+        for (++p; p < end && IsDigit(*p) && count < 19; ++p, ++count, ++fractionDigits) {
+            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        }
+    }
+    if (count == 0 || count == 19) {
+        return false;
+    }
+    int exponent = 0;
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        bool negativeExponent = false;
+        if (p < end && (*p == '+' || *p == '-')) {
+            negativeExponent = *p == '-';
+            ++p;
+        }
+        for (int n = 0; p < end && IsDigit(*p); ++p, ++n) {
+            if (n == 4) {
+                return false;
+            }
+            exponent = exponent * 10 + (*p - '0');
+        }
+        exponent = negativeExponent ? -exponent : exponent;
+    }
+    std::uint32_t bits;
+    int exp10 = exponent - fractionDigits;
+    if (digits == 0) {
+        bits = 0;
+    } else if (exp10 == 0 && digits <= (1u << 24)) {
+        float exact = static_cast<float>(static_cast<std::int32_t>(digits));
+        std::memcpy(&bits, &exact, sizeof bits);
+    } else if (!FastSingleBits(digits, exp10, &bits)) {
+        return false;
+    }
+    *value = SingleFromBits(bits, negative);
+    *used = static_cast<std::size_t>(p - text);
     return true;
 }
 
@@ -412,13 +553,6 @@ std::uint32_t BisectNearest(const ExactDecimal& x) {
     return low;
 }
 
-float SingleFromBits(std::uint32_t magnitude, bool negative) {
-    std::uint32_t bits = magnitude | (negative ? 0x80000000u : 0u);
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
 // ---------------------------------------------------------------------------------------------
 // Fixed rendering.
 
@@ -514,7 +648,7 @@ std::size_t FinishFixed(bool negative, std::uint64_t leading, int exp10, int dec
     }
     std::uint64_t units = 0;
     if (-shift <= 18) {
-        std::uint64_t kept = cut / kPow10[-shift - 1];
+        std::uint64_t kept = DivPow10(cut, -shift - 1);
         units = kept / 10 + (kept % 10 >= 5 ? 1 : 0);
     }
     return WriteScaled(negative, units, 0, decimals, out);
@@ -531,16 +665,13 @@ void KeepLeading18(std::uint64_t* value, int* exp10) {
 std::uint64_t BigLeading18(BigNum& a, int* exp10) {
     int atLeastDigits = ((BigBitLength(a) - 1) * 1233 >> 12) + 1; // 1233 / 4096 < log10(2)
     int drop = atLeastDigits - 18;
-    for (; drop >= 9; drop -= 9) {
-        BigDivSmall(a, 1000000000);
-        *exp10 += 9;
-    }
-    if (drop > 0) {
-        BigDivSmall(a, static_cast<std::uint32_t>(kPow10[drop]));
-        *exp10 += drop;
+    for (; drop > 0; drop -= 9) {
+        int n = drop < 9 ? drop : 9;
+        BigDivPow10(a, n);
+        *exp10 += n;
     }
     while (a.size > 2) {
-        BigDivSmall(a, 10);
+        BigDivBy<10>(a);
         ++*exp10;
     }
     std::uint64_t value = a.size == 0 ? 0 : a.limb[0];
@@ -558,6 +689,10 @@ int ClampDecimals(int decimals) {
 } // namespace
 
 std::size_t ScanFloatText(const char* text, const char* end, float* value) {
+    std::size_t shortUsed;
+    if (ScanShortDecimal(text, end, &shortUsed, value)) {
+        return shortUsed;
+    }
     DecimalText d;
     std::size_t used = ParseFloatText(text, end, &d);
     if (used == 0) {
@@ -617,6 +752,18 @@ std::size_t ScanIntText(const char* text, const char* end, std::int32_t* value) 
 
 std::size_t RenderFixed(double v, int decimals, char* out) {
     int places = ClampDecimals(decimals);
+    std::uint64_t representation;
+    std::memcpy(&representation, &v, sizeof representation);
+    int exponentField = static_cast<int>(representation >> 52) & 0x7FF;
+    if (exponentField >= 1023 && exponentField < 1075) {
+        // 1 <= |v| < 2^52: a whole number of at most 16 digits when no fraction bit is set.
+        int fractionBits = 1075 - exponentField;
+        std::uint64_t significand = (representation & ((1ull << 52) - 1)) | (1ull << 52);
+        if ((significand & ((1ull << fractionBits) - 1)) == 0) {
+            bool negative = (representation >> 63) != 0;
+            return WriteScaled(negative, significand >> fractionBits, places, places, out);
+        }
+    }
     Double d = Decompose(v);
     if (d.zero) {
         return WriteScaled(false, 0, 0, places, out);
@@ -737,7 +884,7 @@ std::size_t RenderFixedReference(double v, int decimals, char* out) {
     char expansion[800];
     int length = 0;
     while (exact.size > 0) {
-        std::uint32_t chunk = BigDivSmall(exact, 1000000000);
+        std::uint32_t chunk = BigDivBy<1000000000>(exact);
         for (int k = 0; k < 9; ++k, chunk /= 10) {
             expansion[length++] = static_cast<char>('0' + chunk % 10);
         }
