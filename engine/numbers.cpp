@@ -138,13 +138,13 @@ int BigCompare(const BigNum& a, const BigNum& b) {
 
 int BitLength(std::uint64_t v) {
     int n = 0;
-    for (; v >= 0x100; v >>= 8) {
-        n += 8;
+    for (int step = 32; step > 0; step /= 2) {
+        if (v >> step != 0) {
+            v >>= step;
+            n += step;
+        }
     }
-    for (; v != 0; v >>= 1) {
-        ++n;
-    }
-    return n;
+    return n + static_cast<int>(v);
 }
 
 int BigBitLength(const BigNum& a) {
@@ -588,13 +588,11 @@ Double Decompose(double v) {
     }
     d.significand = exponentField == 0 ? fraction : fraction | (1ull << 52);
     d.exp2 = exponentField == 0 ? -1074 : exponentField - 1075;
-    while ((d.significand & 0xFF) == 0) {
-        d.significand >>= 8;
-        d.exp2 += 8;
-    }
-    while ((d.significand & 1) == 0) {
-        d.significand >>= 1;
-        ++d.exp2;
+    for (int step = 32; step > 0; step /= 2) {
+        if ((d.significand & ((1ull << step) - 1)) == 0) {
+            d.significand >>= step;
+            d.exp2 += step;
+        }
     }
     return d;
 }
