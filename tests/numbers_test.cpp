@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <ios>
 #include <random>
 #include <string>
 #include <vector>
@@ -467,11 +468,8 @@ double DoubleOf(std::uint64_t bits) {
 
 void ExpectSameAsReference(double v) {
     for (int decimals = 0; decimals <= 9; ++decimals) {
-        ASSERT_EQ(Render(v, decimals), RenderReference(v, decimals)) << "bits " << std::hex << [&] {
-            std::uint64_t b;
-            std::memcpy(&b, &v, sizeof b);
-            return b;
-        }() << " with " << std::dec << decimals;
+        EXPECT_EQ(Render(v, decimals), RenderReference(v, decimals))
+            << std::hexfloat << v << " with " << decimals;
     }
 }
 
@@ -498,7 +496,8 @@ TEST(RenderFixed, AgreesWithDigitByDigitReference) {
             double units = static_cast<double>(rng() % 2000000);
             double half = (2 * units + 1) / (2 * scale);
             for (double v : {half, std::nextafter(half, 0.0), std::nextafter(half, 1e300), -half}) {
-                ASSERT_EQ(Render(v, decimals), RenderReference(v, decimals)) << v << " with " << decimals;
+                EXPECT_EQ(Render(v, decimals), RenderReference(v, decimals))
+                    << std::hexfloat << v << " with " << decimals;
             }
         }
     }
