@@ -454,6 +454,13 @@ TEST(RenderFixed, WritesRoundedTexts) {
     }
 }
 
+TEST(RenderFixed, WritesNonFiniteValuesAsDocumented) {
+    EXPECT_EQ(Render(std::nan(""), 1), "0.0");
+    EXPECT_EQ(Render(-std::nan(""), 0), "0");
+    EXPECT_EQ(Render(HUGE_VAL, 3), Render(DBL_MAX, 3));
+    EXPECT_EQ(Render(-HUGE_VAL, 0), Render(-DBL_MAX, 0));
+}
+
 TEST(RenderFixed, LongestTextFitsTheBuffer) {
     char out[kMaxFixedText];
     EXPECT_EQ(RenderFixed(-DBL_MAX, 9, out), kMaxFixedText);
