@@ -770,6 +770,8 @@ std::size_t RenderFixed(double v, int decimals, char* out) {
     if (d.exp2 + BitLength(d.significand) <= -40) {
         return WriteScaled(d.negative, 0, 0, places, out);
     }
+    // The exact digits of |v| are significand * 2^exp2, or significand * 5^k / 10^k with k = -exp2;
+    // when the bit lengths of the factors add up to at most 64 they fit one 64-bit integer.
     static const int kPow5Bits[28] = {1,  3,  5,  7,  10, 12, 14, 17, 19, 21, 24, 26, 28, 31,
                                       33, 35, 38, 40, 42, 45, 47, 49, 52, 54, 56, 59, 61, 63};
     int bits = BitLength(d.significand);
