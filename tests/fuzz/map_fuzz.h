@@ -146,6 +146,28 @@ inline bool Rendered(const std::string& written, const std::vector<const char*>&
     return at == written.size();
 }
 
+// The lines the reader must deliver, leading spaces removed: the bytes before the first 0x1A,
+// cut after each LF, with each CR LF as one LF.
+inline std::vector<std::string> ExpectedLines(const std::string& bytes) {
+    const std::string text = bytes.substr(0, bytes.find('\x1A'));
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        line += text[i];
+        if (text[i] == '\n') {
+            lines.push_back(line);
+            line.clear();
+        }
+    }
+    if (!line.empty())
+        lines.push_back(line);
+    for (std::string& l : lines)
+        l.erase(0, l.find_first_not_of(' ') == std::string::npos ? l.size() : l.find_first_not_of(' '));
+    return lines;
+}
+
 // The line as its copy must be written: each LF as CR LF.
 inline std::string Copied(const std::string& line) {
     std::string copy;
@@ -248,6 +270,13 @@ void FuzzMap(const std::uint8_t* data, std::size_t size,
     CloseMapFile(input);
     if (!CloseMapFile(output))
         Broken("the stepped output is written", "", stepped);
+
+    const std::vector<std::string> expected = ExpectedLines(ReadFile(in));
+    if (lines.size() != expected.size())
+        Broken("the reader delivers every line once", "", std::to_string(lines.size()) + " lines");
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i].line != expected[i])
+            Broken("the reader delivers each line as the file holds it", expected[i], lines[i].line);
 
     const std::string bytes = ReadFile(stepped);
     std::string faces;
