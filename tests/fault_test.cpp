@@ -12,6 +12,12 @@
 #include <string>
 #include <vector>
 
+#ifdef __linux__
+#include <cerrno>
+#include <chrono>
+#include <fcntl.h>
+#include <thread>
+#endif
 #ifndef _WIN32
 #include <grp.h>
 #include <pwd.h>
@@ -420,6 +426,81 @@ TEST(FaultInjection, InputChangingDuringTheRun) {
         EXPECT_EQ(changer.positions.back(), c.lastPosition);
         for (std::size_t i = 1; i < changer.positions.size(); ++i)
             EXPECT_LT(changer.positions[i - 1], changer.positions[i]);
+    }
+}
+#endif
+
+#ifdef __linux__
+// True while a file of this process other than `except` has `path` open.
+bool OpenHere(const fs::path& path, int except = -1) {
+    std::error_code error;
+    for (fs::directory_iterator fd("/proc/self/fd", error), end; !error && fd != end; fd.increment(error))
+        if (fd->path().filename() != std::to_string(except) && fs::read_symlink(fd->path(), error) == path)
+            return true;
+    return false;
+}
+
+// Writes `bytes` into the FIFO for the next reader of this process, waiting at most ten
+// seconds for one.
+bool FeedFifo(const fs::path& fifo, const std::string& bytes) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int fd = -1;
+    while ((fd = open(fifo.c_str(), O_WRONLY | O_NONBLOCK)) < 0) {
+        if (errno != ENXIO || std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    // The reader waiting in its open is let through now. Write only once its open has returned,
+    // so that a reader still finishing the previous map cannot take these bytes as well.
+    bool ready = true;
+    while (ready && !OpenHere(fifo, fd)) {
+        ready = std::chrono::steady_clock::now() < deadline;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    fcntl(fd, F_SETFL, 0);
+    const bool written = ready && write(fd, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    close(fd);
+    return written;
+}
+
+// The input changes between the two reads of the run: a FIFO gives the counting pass one map
+// and the converting pass another. The output holds the conversion of the second; a second map
+// with another number of lines is a read failure, one with as many lines as were counted
+// converts as any map does.
+TEST(FaultInjection, InputChangingBetweenThePasses) {
+    const std::string counted = ManyLines(0, 1000);
+    const struct {
+        const char* what;
+        std::string converted;
+        int result;
+    } cases[] = {
+        {"more lines than were counted", ManyLines(0, 3000), CONVERT_READ_FAILED},
+        {"fewer lines than were counted", ManyLines(0, 10), CONVERT_READ_FAILED},
+        {"no line at all", "", CONVERT_READ_FAILED},
+        {"as many lines as were counted, other ones", ManyLines(5000, 1000), CONVERT_OK},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        const fs::path fifo = dir.path() / "in.fifo";
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        bool fed = false;
+        std::thread feeder([&] {
+            // The counting pass reads to the end of the first map, then closes the FIFO and
+            // opens it again for the second pass, which then waits for the next map.
+            fed = FeedFifo(fifo, counted);
+            while (fed && OpenHere(fifo))
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            fed = fed && FeedFifo(fifo, c.converted);
+        });
+        ProgressRecorder progress;
+        const int result = ConvertHlToQ3(fifo.c_str(), dir.File("out.map").c_str(), progress.Target());
+        feeder.join();
+        ASSERT_TRUE(fed) << "the run did not open the FIFO twice";
+        EXPECT_EQ(result, c.result);
+        EXPECT_TRUE(ReadBytes(dir.File("out.map")) == WithCrLf(c.converted))
+            << "the output is not the second map";
+        EXPECT_LE(progress.positions.back(), 100);
     }
 }
 #endif
