@@ -39,7 +39,8 @@ void Convert(HWND dialog) {
     GetDlgItemTextA(dialog, IDC_OUTPUT_PATH, outputPath, MAX_PATH);
 
     ProgressTarget bar = {MoveProgressBar, dialog};
-    int result = g_hlToQ3 ? ConvertHlToQ3(inputPath, outputPath, bar) : ConvertQ3ToHl(inputPath, outputPath, bar);
+    int result =
+        g_hlToQ3 ? ConvertHlToQ3(inputPath, outputPath, bar) : ConvertQ3ToHl(inputPath, outputPath, bar);
 
     const ResultMessage* message = FindResultMessage(result);
     if (message) {
