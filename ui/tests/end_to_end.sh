@@ -5,7 +5,7 @@
 set -euo pipefail
 
 wine=$1 exe=$2 native=$3 hl_map=$4 artifacts=$5
-work=$(mktemp -d)
+work=$(mktemp -d /tmp/kv.XXXX) # short, so that the screenshot shows whole paths
 mkdir -p "$artifacts"
 pid=
 finish() {
