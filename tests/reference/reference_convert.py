@@ -17,6 +17,7 @@ The conversion, as this reference implements it:
 - Output: every LF is written as CR LF, every other byte unchanged.
 """
 
+import re
 import struct
 import sys
 from fractions import Fraction
@@ -199,52 +200,64 @@ def take_integer_text(line, at):
 # ---------------------------------------------------------------------------------------
 # Scanning a line against a read template
 
-def scan(line, template, fields):
-    """Fills fields (a list) in template order from the line, for the "%f" and "%i" items,
-    until the line stops fitting the template; fields not reached keep their values."""
+@lru_cache(maxsize=None)
+def read_steps(template):
+    """A read template as steps: ("space",), ("char", byte) or ("item", "f" | "i" | "s")."""
+    steps = []
     t = 0
-    i = 0
-    field = 0
-    n = len(line)
     while t < len(template):
         c = template[t]
         if c in WHITE_SPACE:
             while t < len(template) and template[t] in WHITE_SPACE:
                 t += 1
-            while i < n and line[i] in WHITE_SPACE:
-                i += 1
-            continue
-        if c != ord("%"):
-            if i >= n or line[i] != c:
+            steps.append(("space", None))
+        elif c == ord("%"):
+            kind = chr(template[t + 1])
+            if kind not in "fis":
+                raise ValueError("unknown item in read template")
+            steps.append(("item", kind))
+            t += 2
+        else:
+            steps.append(("char", c))
+            t += 1
+    return tuple(steps)
+
+
+def scan(line, template, fields):
+    """Fills fields (a list) in template order from the line, for the "%f" and "%i" items,
+    until the line stops fitting the template; fields not reached keep their values."""
+    i = 0
+    field = 0
+    n = len(line)
+    for step, what in read_steps(template):
+        if step == "char":
+            if i >= n or line[i] != what:
                 return
             i += 1
-            t += 1
             continue
-        kind = template[t + 1:t + 2]
-        t += 2
         while i < n and line[i] in WHITE_SPACE:
             i += 1
-        if kind == b"f":
+        if step == "space":
+            continue
+        if what == "f":
             end = take_number_text(line, i)
             if end is None:
                 return
             fields[field] = number_text_value(line[i:end])
             field += 1
             i = end
-        elif kind == b"i":
+        elif what == "i":
             taken = take_integer_text(line, i)
             if taken is None:
                 return
             i, fields[field] = taken
             field += 1
-        elif kind == b"s":
+        else:
             start = i
             while i < n and line[i] not in WHITE_SPACE:
                 i += 1
             if i == start:
                 return
-        else:
-            raise ValueError("unknown item in read template")
 
 # ---------------------------------------------------------------------------------------
 # Rendering values into a write template
@@ -277,33 +290,37 @@ def render_fixed(value, decimals):
     return ("-" if value < 0 else "") + text
 
 
+WRITE_ITEMS = {b"%i": "i", b"%s": "s", b"%f": 6, b"%.0f": 0, b"%.1f": 1, b"%.3f": 3}
+
+
+@lru_cache(maxsize=None)
+def write_pieces(template):
+    """A write template as pieces: literal bytes, "i", "s", or a number of decimals."""
+    pieces = []
+    for piece in re.split(rb"(%\.[013]f|%[fis])", template):
+        if piece in WRITE_ITEMS:
+            pieces.append(WRITE_ITEMS[piece])
+        elif b"%" in piece:
+            raise ValueError("unknown item in write template")
+        elif piece:
+            pieces.append(piece)
+    return tuple(pieces)
+
+
 def render(template, values):
     """Writes a template: %.1f %.0f %.3f %f take doubles, %i an int, %s bytes."""
-    out = bytearray()
-    t = 0
-    v = 0
-    while t < len(template):
-        if template[t] != ord("%"):
-            out.append(template[t])
-            t += 1
-            continue
-        item = template[t + 1:t + 4]
-        if item.startswith(b"i"):
-            out += str(values[v]).encode()
-            t += 2
-        elif item.startswith(b"s"):
-            out += values[v]
-            t += 2
-        elif item.startswith(b"f"):
-            out += render_fixed(values[v], 6).encode()
-            t += 2
-        elif item in (b".0f", b".1f", b".3f"):
-            out += render_fixed(values[v], item[1] - ord("0")).encode()
-            t += 4
+    out = []
+    v = iter(values)
+    for piece in write_pieces(template):
+        if isinstance(piece, bytes):
+            out.append(piece)
+        elif piece == "i":
+            out.append(str(next(v)).encode())
+        elif piece == "s":
+            out.append(next(v))
         else:
-            raise ValueError("unknown item in write template")
-        v += 1
-    return bytes(out)
+            out.append(render_fixed(next(v), piece).encode())
+    return b"".join(out)
 
 # ---------------------------------------------------------------------------------------
 # Templates
