@@ -24,6 +24,7 @@ from fractions import Fraction
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 ROOT = os.path.dirname(os.path.dirname(HERE))
+sys.dont_write_bytecode = True   # keep the source tree clean
 sys.path.insert(0, HERE)
 import reference_convert as ref  # noqa: E402
 

@@ -7,6 +7,7 @@ import sys
 import unittest
 from fractions import Fraction
 
+sys.dont_write_bytecode = True   # keep the source tree clean
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import reference_convert as ref  # noqa: E402
 
