@@ -297,8 +297,14 @@ def main():
         # Biggest first, so that the two workers finish together.
         jobs.sort(key=lambda job: -os.path.getsize(job[2]))
         passed = failed = 0
-        with ProcessPoolExecutor(max_workers=args.jobs) as pool:
-            results = list(pool.map(compare, [job + (korvale, workdir) for job in jobs]))
+        print("comparing %d real maps, %d fixture and built maps in both directions"
+              % (len(jobs) - 2 * len(inputs), len(inputs)))
+        work = [job + (korvale, workdir) for job in jobs]
+        if args.jobs > 1:
+            with ProcessPoolExecutor(max_workers=args.jobs) as pool:
+                results = list(pool.map(compare, work))
+        else:
+            results = [compare(job) for job in work]
         for ok, report in sorted(results, key=lambda r: r[0]):
             if ok:
                 passed += 1
