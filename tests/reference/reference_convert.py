@@ -190,7 +190,10 @@ def take_integer_text(line, at):
         i += 1
     if i == start:
         return None
-    value = int(line[start:i], base) % (1 << 32)
+    value = 0
+    for chunk in range(start, i, 1000):   # int() refuses very long decimal texts whole
+        digits = line[chunk:min(i, chunk + 1000)]
+        value = (value * base ** len(digits) + int(digits, base)) % (1 << 32)
     if negative:
         value = (-value) % (1 << 32)
     if value >= 1 << 31:

@@ -99,7 +99,9 @@ class NumberTexts(unittest.TestCase):
         cases = [(b"0x12c", 300), (b"0X12C", 300), (b"0300", 192), (b"010", 8), (b"08", 0),
                  (b"-5", -5), (b"+7", 7), (b"4294967297", 1), (b"2147483648", -2147483648),
                  (b"-2147483649", 2147483647), (b"300.5", 300), (b"09", 0), (b"0x", None),
-                 (b"0x ", None), (b"-", None), (b"x1", None)]
+                 (b"0x ", None), (b"-", None), (b"x1", None),
+                 # 2^32 divides 10^n for n >= 32: these wrap to -1 and 0.
+                 (b"1" + b"9" * 5000, -1), (b"-1" + b"0" * 40, 0)]
         for text, value in cases:
             with self.subTest(text=text):
                 taken = ref.take_integer_text(text, 0)
