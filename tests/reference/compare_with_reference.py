@@ -9,7 +9,8 @@ Maps compared:
   to-q3, q3/*.map with to-hl); skipped with a message otherwise;
 - every map under tests/reference/cases/, in both directions, and a few built here (lines
   of more than 300 KB);
-- deterministic random maps of both dialects, in both directions.
+- deterministic random maps of both dialects, in both directions, two of them with faces
+  made only of singles, halfway points between singles and decimal texts ending in 5.
 """
 
 import argparse
@@ -189,6 +190,15 @@ class RandomMap:
     def map(self, dialect, lines):
         return b"".join(self.line(dialect) for _ in range(lines))
 
+    def halfway_map(self, dialect, lines):
+        """Faces whose every number is a single, a halfway point between two singles or a hair
+        beside one, or a decimal text that ends in 5."""
+        self.number_text = lambda: self.r.choice(["", "-"]) + (
+            self.single_text() if self.r.random() < 0.7 else self.digits(1, 4) + "." + self.digits(0, 3) + "5")
+        self.gap = lambda: self.r.choice([" ", "\t"])
+        face = self.hl_face if dialect == "hl" else self.q3_face
+        return b"".join(face().encode("latin-1") + b"\n" for _ in range(lines))
+
 
 def exact_decimal(value, extra_zeros):
     """The exact decimal text of a dyadic rational, sometimes in exponent form."""
@@ -290,6 +300,8 @@ def main():
         for seed in (1, 2, 3):
             built.append(("random_hl_%d.map" % seed, RandomMap(seed).map("hl", 1500)))
             built.append(("random_q3_%d.map" % seed, RandomMap(100 + seed).map("q3", 1500)))
+        built.append(("halfway_hl.map", RandomMap(7).halfway_map("hl", 1000)))
+        built.append(("halfway_q3.map", RandomMap(8).halfway_map("q3", 1000)))
         for name, data in built:
             with open(os.path.join(workdir, name), "wb") as f:
                 f.write(data)
