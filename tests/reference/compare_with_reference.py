@@ -2,7 +2,7 @@
 """Converts maps with the korvale tool and with the exact reference, and fails on any byte
 that differs.
 
-    python3 tests/reference/compare_with_reference.py path/to/korvale [--maps DIR] [--keep DIR]
+    python3 tests/reference/compare_with_reference.py path/to/korvale [--maps DIR] [--jobs N]
 
 Maps compared:
 - real maps, when a folder of them sits beside the project (../shared/maps: hl/*.map with
