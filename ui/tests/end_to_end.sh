@@ -97,6 +97,21 @@ confirm_success
 cmp "$work/window-hl.map" "$work/native-hl.map" || fail "Quake 3 to Half-Life output differs"
 echo "ok: Quake3 -> HL with Alt+O writes the native bytes"
 
+# Alt+O left the focus on Convert; Shift+Tab moves it back to About, the last tab stop, and
+# Enter on a focused push button presses that button rather than Convert.
+xdotool windowfocus "$dialog"
+sleep 0.2
+keys shift+Tab Return
+about=$(find_window 'About')
+xdotool search --name '^Success!$' >/dev/null 2>&1 && fail "Enter on About ran Convert"
+sleep 0.3
+import -window "$about" "$artifacts/about.png"
+xdotool windowfocus "$about"
+sleep 0.2
+keys Return
+wait_gone 'About'
+echo "ok: Shift+Tab, Enter opens About"
+
 # Escape leaves the window open; Alt+F4 closes it and the program exits with 0.
 xdotool windowfocus "$dialog"
 sleep 0.2
