@@ -23,8 +23,6 @@
 
 namespace fs = std::filesystem;
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand);
-
 namespace {
 
 // ---- Files ----
