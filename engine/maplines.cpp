@@ -95,7 +95,15 @@ void PutBytes(MapOutput& output, const char* text, std::size_t length) {
     }
 }
 
-// The number of decimals of a "%f" item written as "%f", "%.0f", "%.1f" or "%.3f".
+// The first byte at or after `at` that is not white space, or `end`.
+const char* SkipSpaces(const char* at, const char* end) {
+    while (at < end && IsMapSpace(*at))
+        ++at;
+    return at;
+}
+
+// The number of decimals of an item "%f", "%.0f", "%.1f" or "%.3f", read from after its "%";
+// leaves `item` at its "f".
 int Decimals(const char*& item) {
     if (*item != '.')
         return 6;
@@ -188,72 +196,71 @@ void StripLeadingSpaces(MapLine& line) {
 
 void ScanMapLine(const MapLine& line, const char* readTemplate, std::initializer_list<ScanTarget> targets) {
     const char* at = line.text;
-    const char* end = line.text + line.length;
+    const char* const end = line.text + line.length;
     const ScanTarget* target = targets.begin();
     for (const char* t = readTemplate; *t;) {
-        if (IsMapSpace(*t)) {
-            while (IsMapSpace(*t))
+        if (*t == '%') {
+            at = SkipSpaces(at, end);
+            if (at == end)
+                return;
+            std::size_t taken = 0;
+            switch (t[1]) {
+            case 's':
+                while (at + taken < end && !IsMapSpace(at[taken]))
+                    ++taken;
+                break;
+            case 'f':
+                taken = ScanFloatText(at, end, (target++)->f);
+                break;
+            case 'i':
+                taken = ScanIntText(at, end, (target++)->i);
+                break;
+            }
+            if (taken == 0)
+                return;
+            at += taken;
+            t += 2;
+        } else if (IsMapSpace(*t)) {
+            do
                 ++t;
-            while (at < end && IsMapSpace(*at))
-                ++at;
-            continue;
-        }
-        if (*t != '%') {
+            while (IsMapSpace(*t));
+            at = SkipSpaces(at, end);
+        } else {
             if (at == end || *at != *t)
                 return;
             ++at;
             ++t;
-            continue;
         }
-        while (at < end && IsMapSpace(*at))
-            ++at;
-        if (at == end)
-            return;
-        std::size_t taken = 0;
-        switch (t[1]) {
-        case 's':
-            while (at + taken < end && !IsMapSpace(at[taken]))
-                ++taken;
-            break;
-        case 'f':
-            taken = ScanFloatText(at, end, (target++)->f);
-            break;
-        case 'i':
-            taken = ScanIntText(at, end, (target++)->i);
-            break;
-        }
-        if (taken == 0)
-            return;
-        at += taken;
-        t += 2;
     }
 }
 
 void WriteMapLine(MapOutput& output, const char* writeTemplate, std::initializer_list<WriteValue> values) {
+    // Room for the whole rendered line, so that nothing below checks for it: every template
+    // byte at most twice (LF becomes CR LF) and every number at its longest. A copied line
+    // text has no such bound and goes through PutBytes.
+    const std::size_t room = 2 * std::strlen(writeTemplate) + values.size() * kMaxFixedText;
+    char* to = Reserve(output, room);
     const WriteValue* value = values.begin();
-    const char* t = writeTemplate;
-    while (*t) {
-        const char* literal = t;
-        while (*t && *t != '%' && *t != '\n')
-            ++t;
-        PutText(output, literal, t - literal);
+    for (const char* t = writeTemplate; *t; ++t) {
         if (*t == '\n') {
-            PutLineEnd(output);
-            ++t;
-        } else if (*t == '%') {
+            *to++ = '\r';
+            *to++ = '\n';
+        } else if (*t != '%') {
+            *to++ = *t;
+        } else {
             ++t;
             if (*t == 's') {
+                output.used = to - output.buffer;
                 PutBytes(output, value->s->text, value->s->length);
-                ++t;
+                to = Reserve(output, room);
             } else if (*t == 'i') {
-                output.used += RenderInt(value->i, Reserve(output, 11));
-                ++t;
+                to += RenderInt(value->i, to);
             } else {
                 int decimals = Decimals(t);
-                output.used += RenderFixed(value->d, decimals, Reserve(output, kMaxFixedText));
-                ++t;
+                to += RenderFixed(value->d, decimals, to);
             }
             ++value;
         }
     }
+    output.used = to - output.buffer;
 }

@@ -66,8 +66,13 @@ bool ReadMapLine(MapInput& input, MapLine& line);
 // Removes the line's leading spaces (0x20 only: a tab stops the run and stays).
 void StripLeadingSpaces(MapLine& line);
 
+// White space: tab, LF, vertical tab, form feed, CR (0x09 to 0x0D) and space. Most bytes of a
+// map line are above the space, so one comparison settles them.
 inline bool IsMapSpace(char c) {
-    return c == ' ' || (c >= '\t' && c <= '\r');
+    constexpr std::uint64_t kSpaces =
+        1ull << ' ' | 1ull << '\t' | 1ull << '\n' | 1ull << '\v' | 1ull << '\f' | 1ull << '\r';
+    unsigned char byte = static_cast<unsigned char>(c);
+    return byte <= ' ' && (kSpaces >> byte & 1) != 0;
 }
 
 // The field of a "%f" or "%i" item of a read template.
