@@ -102,14 +102,27 @@ const char* SkipSpaces(const char* at, const char* end) {
     return at;
 }
 
-// The number of decimals of an item "%f", "%.0f", "%.1f" or "%.3f", read from after its "%";
-// leaves `item` at its "f".
-int Decimals(const char*& item) {
-    if (*item != '.')
-        return 6;
-    int decimals = item[1] - '0';
-    item += 2;
-    return decimals;
+// Matches a literal of a read template at `at`: a white-space byte skips any white space of
+// the line, any other byte must come next in the line. Returns false at the first mismatch.
+bool MatchLiteral(const char*& at, const char* end, const char* literal, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) {
+        if (IsMapSpace(literal[i])) {
+            at = SkipSpaces(at, end);
+        } else {
+            if (at == end || *at != literal[i])
+                return false;
+            ++at;
+        }
+    }
+    return true;
+}
+
+// Copies a literal of a write template, in moves of kCopySlack bytes: the template's written
+// text and the output's reserved room both have that many bytes to spare.
+char* CopyLiteral(char* to, const char* literal, std::size_t length) {
+    for (std::size_t done = 0; done < length; done += LineTemplate::kCopySlack)
+        std::memcpy(to + done, literal + done, LineTemplate::kCopySlack);
+    return to + length;
 }
 
 } // namespace
@@ -194,73 +207,60 @@ void StripLeadingSpaces(MapLine& line) {
     }
 }
 
-void ScanMapLine(const MapLine& line, const char* readTemplate, std::initializer_list<ScanTarget> targets) {
+void ScanMapLine(const MapLine& line, const LineTemplate& readTemplate,
+                 std::initializer_list<ScanTarget> targets) {
     const char* at = line.text;
     const char* const end = line.text + line.length;
     const ScanTarget* target = targets.begin();
-    for (const char* t = readTemplate; *t;) {
-        if (*t == '%') {
-            at = SkipSpaces(at, end);
-            if (at == end)
-                return;
-            std::size_t taken = 0;
-            switch (t[1]) {
-            case 's':
-                while (at + taken < end && !IsMapSpace(at[taken]))
-                    ++taken;
-                break;
-            case 'f':
-                taken = ScanFloatText(at, end, (target++)->f);
-                break;
-            case 'i':
-                taken = ScanIntText(at, end, (target++)->i);
-                break;
-            }
-            if (taken == 0)
-                return;
-            at += taken;
-            t += 2;
-        } else if (IsMapSpace(*t)) {
-            do
-                ++t;
-            while (IsMapSpace(*t));
-            at = SkipSpaces(at, end);
-        } else {
-            if (at == end || *at != *t)
-                return;
-            ++at;
-            ++t;
+    for (const LineTemplate::Piece& piece : readTemplate) {
+        if (!MatchLiteral(at, end, readTemplate.text() + piece.textStart, piece.readLength))
+            return;
+        if (piece.item == '\0')
+            return;
+        at = SkipSpaces(at, end);
+        if (at == end)
+            return;
+        std::size_t taken = 0;
+        switch (piece.item) {
+        case 's':
+            while (at + taken < end && !IsMapSpace(at[taken]))
+                ++taken;
+            break;
+        case 'f':
+            taken = ScanFloatText(at, end, (target++)->f);
+            break;
+        case 'i':
+            taken = ScanIntText(at, end, (target++)->i);
+            break;
         }
+        if (taken == 0)
+            return;
+        at += taken;
     }
 }
 
-void WriteMapLine(MapOutput& output, const char* writeTemplate, std::initializer_list<WriteValue> values) {
-    // Room for the whole rendered line, so that nothing below checks for it: every template
-    // byte at most twice (LF becomes CR LF) and every number at its longest. A copied line
+void WriteMapLine(MapOutput& output, const LineTemplate& writeTemplate,
+                  std::initializer_list<WriteValue> values) {
+    // Room for the whole rendered line, so that nothing below checks for it. A copied line
     // text has no such bound and goes through PutBytes.
-    const std::size_t room = 2 * std::strlen(writeTemplate) + values.size() * kMaxFixedText;
-    char* to = Reserve(output, room);
+    char* to = Reserve(output, writeTemplate.longestLine());
     const WriteValue* value = values.begin();
-    for (const char* t = writeTemplate; *t; ++t) {
-        if (*t == '\n') {
-            *to++ = '\r';
-            *to++ = '\n';
-        } else if (*t != '%') {
-            *to++ = *t;
-        } else {
-            ++t;
-            if (*t == 's') {
-                output.used = to - output.buffer;
-                PutBytes(output, value->s->text, value->s->length);
-                to = Reserve(output, room);
-            } else if (*t == 'i') {
-                to += RenderInt(value->i, to);
-            } else {
-                int decimals = Decimals(t);
-                to += RenderFixed(value->d, decimals, to);
-            }
-            ++value;
+    for (const LineTemplate::Piece& piece : writeTemplate) {
+        to = CopyLiteral(to, writeTemplate.written() + piece.writtenStart, piece.writtenLength);
+        switch (piece.item) {
+        case 'f':
+            to += RenderFixed(value->d, piece.decimals, to);
+            break;
+        case 'i':
+            to += RenderInt(value->i, to);
+            break;
+        case 's':
+            output.used = to - output.buffer;
+            PutBytes(output, value->s->text, value->s->length);
+            to = Reserve(output, writeTemplate.longestLine());
+            break;
         }
+        ++value;
     }
     output.used = to - output.buffer;
 }
