@@ -200,6 +200,30 @@ bool ReadMapLine(MapInput& input, MapLine& line) {
     }
 }
 
+unsigned long long CountMapLines(MapInput& input) {
+    // Lines are never split, so there is one line per LF, and one more when bytes follow the
+    // last LF. CR LF counts as its LF.
+    unsigned long long count = 0;
+    bool lastLineOpen = false;
+    for (;;) {
+        if (input.start == input.end) {
+            if (input.ended)
+                break;
+            FillInput(input);
+            continue;
+        }
+        const char* from = input.buffer + input.start;
+        const char* const end = input.buffer + input.end;
+        while (const void* lf = std::memchr(from, '\n', end - from)) {
+            ++count;
+            from = static_cast<const char*>(lf) + 1;
+        }
+        lastLineOpen = end[-1] != '\n';
+        input.start = input.end;
+    }
+    return lastLineOpen ? count + 1 : count;
+}
+
 void StripLeadingSpaces(MapLine& line) {
     while (line.length > 0 && line.text[0] == ' ') {
         ++line.text;

@@ -142,6 +142,10 @@ bool CloseMapFile(MapOutput* output);
 // line (or a read error ended it: see MapInput::failed).
 bool ReadMapLine(MapInput& input, MapLine& line);
 
+// Reads the input to its end and returns the number of lines ReadMapLine would deliver, without
+// delivering them: the line ends of whole buffers are counted at once. See MapInput::failed.
+unsigned long long CountMapLines(MapInput& input);
+
 // Removes the line's leading spaces (0x20 only: a tab stops the run and stays).
 void StripLeadingSpaces(MapLine& line);
 
