@@ -1,15 +1,38 @@
 #include "run.h"
 
+#include <cstdio>
+#include <exception>
 #include <filesystem>
 #include <system_error>
 
 namespace {
 
-// True when the output path names the input file itself, by whatever path: opening it for
-// writing would cut the input to nothing before it is read.
-bool IsSameFile(const char* inputPath, const char* outputPath) {
-    std::error_code error;
-    return std::filesystem::equivalent(inputPath, outputPath, error) && !error;
+// True when the file at `path` opens for reading.
+bool Opens(const char* path) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file)
+        return false;
+    std::fclose(file);
+    return true;
+}
+
+// True when the output path may name the input file itself, by whatever path: opening it for
+// writing would cut the input to nothing before it is read. The paths go to the C library as
+// they are, but the comparison needs them converted to the file system's own names; where a
+// name does not convert faithfully (the file opens, yet its converted name finds nothing, as
+// with a code page the conversion does not know), sameness cannot be ruled out.
+bool MayBeSameFile(const char* inputPath, const char* outputPath) {
+    try {
+        const std::filesystem::path input(inputPath), output(outputPath);
+        std::error_code error;
+        if (std::filesystem::equivalent(input, output, error))
+            return true;
+        if (!std::filesystem::exists(input, error))
+            return true;
+        return !std::filesystem::exists(output, error) && Opens(outputPath);
+    } catch (const std::exception&) {
+        return true;
+    }
 }
 
 void Report(ProgressTarget target, int position) {
@@ -64,7 +87,7 @@ int RunConversion(const char* inputPath, const char* outputPath, ProgressTarget 
     MapInput* input = OpenMapInput(inputPath);
     if (!input)
         return CONVERT_NO_INPUT;
-    if (IsSameFile(inputPath, outputPath))
+    if (MayBeSameFile(inputPath, outputPath))
         return Fail(CONVERT_SAME_FILE, input, nullptr);
     MapOutput* output = OpenMapOutput(outputPath);
     if (!output)
@@ -90,7 +113,9 @@ int RunConversion(const char* inputPath, const char* outputPath, ProgressTarget 
             Report(target, position);
         }
     }
-    bool readFailed = input->failed;
+    // A second pass that sees other lines than the first (a pipe read twice, or a file changed
+    // in between) has not converted the input that was counted: report it, never success.
+    bool readFailed = input->failed || (!output->failed && tally.linesRead != total);
     CloseMapFile(input);
     bool written = CloseMapFile(output);
     if (stats)

@@ -27,6 +27,8 @@ constexpr std::size_t kMaxFixedText = 320;
 // Writes v with `decimals` (0 to 9) decimals: the exact value cut to 17 significant digits
 // (half up), then rounded half up to `decimals` places; "-" for negative v, none for zero.
 // Returns the number of bytes written to out, which holds at least kMaxFixedText bytes.
+// Map numbers are always finite; should a NaN arrive it is written as zero, and an infinity as
+// the largest finite double with its sign.
 std::size_t RenderFixed(double v, int decimals, char* out);
 
 // Writes v in decimal, "-" first when negative. Returns the bytes written (at most 11).

@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace {
 
 std::string Lines(int count) {
@@ -157,6 +161,21 @@ TEST(ConvertRun, FailedReadsAreReported) {
     EXPECT_EQ(ConvertHlToQ3(dir.path().string().c_str(), dir.File("out.map").c_str(), {}), CONVERT_READ_FAILED);
 #endif
 }
+
+#ifndef _WIN32
+TEST(ConvertRun, InputThatCannotBeReadTwiceIsAFailure) {
+    // A pipe gives its lines to the counting pass only; the second pass finds it empty.
+    ScratchDir dir;
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    const std::string map = Lines(10);
+    ASSERT_EQ(write(ends[1], map.data(), map.size()), static_cast<ssize_t>(map.size()));
+    close(ends[1]);
+    const std::string path = "/dev/fd/" + std::to_string(ends[0]);
+    EXPECT_EQ(ConvertHlToQ3(path.c_str(), dir.File("out.map").c_str(), {}), CONVERT_READ_FAILED);
+    close(ends[0]);
+}
+#endif
 
 TEST(ResultMessages, EveryResultHasItsMessage) {
     const struct {
