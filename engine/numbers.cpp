@@ -680,6 +680,83 @@ std::uint64_t BigLeading18(BigNum& a, int* exp10) {
     return value;
 }
 
+// "00" to "99": two digits per division.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes units / 10^places, units below 10^16 and places at most 6: "-" when negative, the
+// integer digits ("0" when there are none) and, when places > 0, "." and `places` decimals.
+// The integer digits and the decimals are each moved in one fixed-size copy, so bytes after the
+// text in `out`, which holds kMaxFixedText bytes, may be overwritten.
+std::size_t WriteUnits(bool negative, std::uint64_t units, int places, char* out) {
+    // The digits end at byte 24 of 40, so that 16 bytes can be read from the first of them.
+    char digits[40] = {};
+    char* const last = digits + 24;
+    char* first = last;
+    for (; units >= 100; units /= 100) {
+        first -= 2;
+        std::memcpy(first, kDigitPairs + 2 * (units % 100), 2);
+    }
+    if (units >= 10) {
+        first -= 2;
+        std::memcpy(first, kDigitPairs + 2 * units, 2);
+    } else {
+        *--first = static_cast<char>('0' + units);
+    }
+    while (last - first <= places) {
+        *--first = '0';
+    }
+    char* o = out;
+    if (negative) {
+        *o++ = '-';
+    }
+    std::ptrdiff_t integerDigits = last - first - places;
+    std::memcpy(o, first, 16);
+    o += integerDigits;
+    if (places > 0) {
+        *o++ = '.';
+        std::memcpy(o, first + integerDigits, 8);
+        o += places;
+    }
+    return static_cast<std::size_t>(o - out);
+}
+
+// The fast path for what maps hold: a single widened to double (its low 29 fraction bits are
+// zero) of magnitude from 2^-40 to below 2^31, written with at most 6 decimals. With v =
+// s * 2^(e-23) for a 24-bit s, v * 10^places is exactly (s * 10^places) / 2^(23-e), and
+// s * 10^places < 2^44, so the quotient and the remainder that decides the rounding are exact
+// 64-bit integers. The cut to 17 significant digits moves v by less than half a unit of its
+// 17th digit, below 2^e * 10^-16, which in units of that remainder is below 2^23 * 10^-10 < 1:
+// a v not on a halfway point is at least one unit away and stays on its side, and a v on one
+// has at most 17 significant digits (its rounded value is below 2^31 * 10^6 < 10^16), so the
+// cut leaves it alone. Returns false, having written nothing, for every other value.
+bool RenderSingleFixed(double v, int places, char* out, std::size_t* written) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    int exponentField = static_cast<int>(bits >> 52) & 0x7FF;
+    int e = exponentField - 1023;
+    if (places > 6 || e < -40 || e > 30 || (bits & ((1ull << 29) - 1)) != 0) {
+        return false;
+    }
+    std::uint64_t significand = ((bits >> 29) & 0x7FFFFF) | (1ull << 23);
+    std::uint64_t scaled = significand * kPow10[places];
+    int shift = 23 - e;
+    std::uint64_t units;
+    if (shift <= 0) {
+        units = scaled << -shift;
+    } else {
+        units = scaled >> shift;
+        std::uint64_t rest = scaled & ((1ull << shift) - 1);
+        if (rest >= 1ull << (shift - 1)) {
+            ++units;
+        }
+    }
+    *written = WriteUnits((bits >> 63) != 0, units, places, out);
+    return true;
+}
+
 int ClampDecimals(int decimals) {
     return decimals < 0 ? 0 : decimals > 9 ? 9 : decimals;
 }
@@ -750,6 +827,10 @@ std::size_t ScanIntText(const char* text, const char* end, std::int32_t* value) 
 
 std::size_t RenderFixed(double v, int decimals, char* out) {
     int places = ClampDecimals(decimals);
+    std::size_t written;
+    if (RenderSingleFixed(v, places, out, &written)) {
+        return written;
+    }
     std::uint64_t representation;
     std::memcpy(&representation, &v, sizeof representation);
     int exponentField = static_cast<int>(representation >> 52) & 0x7FF;

@@ -515,6 +515,35 @@ TEST(RenderFixed, AgreesWithDigitByDigitReference) {
     }
 }
 
+// Singles widened to double, the values of map fields, take a faster route from 2^-40 to below
+// 2^31. Next to the halves of each place, where a rounding slip would show, over the whole
+// range and at its ends, that route must write what the reference writes.
+TEST(RenderFixed, SinglesNextToHalvesAgreeWithReference) {
+    std::mt19937_64 rng(23);
+    for (int decimals : {0, 1, 3, 6}) {
+        double scale = std::pow(10.0, decimals);
+        for (int i = 0; i < 4000; ++i) {
+            double units =
+                static_cast<double>(rng() % static_cast<std::uint64_t>(std::pow(10.0, rng() % 13)));
+            float half = static_cast<float>((2 * units + 1) / (2 * scale));
+            for (float v : {half, std::nextafter(half, 0.0f), std::nextafter(half, 1e30f), -half}) {
+                EXPECT_EQ(Render(v, decimals), RenderReference(v, decimals))
+                    << std::hexfloat << v << " with " << decimals;
+            }
+        }
+    }
+    for (int i = 0; i < 4000; ++i) {
+        std::uint32_t bits = static_cast<std::uint32_t>(rng());
+        int exponent = 127 - 45 + static_cast<int>(rng() % 80);
+        ExpectSameAsReference(FloatOf((bits & 0x807FFFFFu) | static_cast<std::uint32_t>(exponent) << 23));
+    }
+    for (float v : {0x1p31f, std::nextafter(0x1p31f, 0.0f), 0x1p-40f, std::nextafter(0x1p-40f, 0.0f),
+                    0x1p-41f, 16777216.0f, 0.05f, 0.35f, 9.96f}) {
+        ExpectSameAsReference(v);
+        ExpectSameAsReference(-v);
+    }
+}
+
 TEST(RenderInt, WritesDecimal) {
     const std::pair<std::int32_t, const char*> cases[] = {
         {0, "0"},   {300, "300"}, {-50, "-50"}, {INT32_MAX, "2147483647"}, {INT32_MIN, "-2147483648"},
