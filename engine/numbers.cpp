@@ -222,6 +222,11 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// The value of a digit, or a number above 9 for any other byte.
+unsigned DigitValue(char c) {
+    return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0';
+}
+
 // ---------------------------------------------------------------------------------------------
 // Number text to single precision.
 //
@@ -403,18 +408,24 @@ bool ScanShortDecimal(const char* text, const char* end, std::size_t* used, floa
         negative = *p == '-';
         ++p;
     }
+    // Digits beyond the 18th may wrap the accumulator; such a text goes to the general path.
+    const char* start = p;
     std::uint64_t digits = 0;
-    int count = 0;
-    int fractionDigits = 0;
-    for (; p < end && IsDigit(*p) && count < 19; ++p, ++count) {
-        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    unsigned digit;
+    for (; p < end && (digit = DigitValue(*p)) <= 9; ++p) {
+        digits = digits * 10 + digit;
     }
+    std::ptrdiff_t count = p - start;
+    std::ptrdiff_t fractionDigits = 0;
     if (p < end && *p == '.') {
-        for (++p; p < end && IsDigit(*p) && count < 19; ++p, ++count, ++fractionDigits) {
-            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        const char* fraction = ++p;
+        for (; p < end && (digit = DigitValue(*p)) <= 9; ++p) {
+            digits = digits * 10 + digit;
         }
+        fractionDigits = p - fraction;
+        count += fractionDigits;
     }
-    if (count == 0 || count == 19) {
+    if (count == 0 || count >= 19) {
         return false;
     }
     int exponent = 0;
@@ -434,7 +445,7 @@ bool ScanShortDecimal(const char* text, const char* end, std::size_t* used, floa
         exponent = negativeExponent ? -exponent : exponent;
     }
     std::uint32_t bits;
-    int exp10 = exponent - fractionDigits;
+    int exp10 = exponent - static_cast<int>(fractionDigits);
     if (digits == 0) {
         bits = 0;
     } else if (exp10 == 0 && digits <= (1u << 24)) {
