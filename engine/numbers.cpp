@@ -779,6 +779,10 @@ std::size_t ScanFloatText(const char* text, const char* end, float* value) {
     if (ScanShortDecimal(text, end, &shortUsed, value)) {
         return shortUsed;
     }
+    return numbers_internal::ScanLongFloatText(text, end, value);
+}
+
+std::size_t numbers_internal::ScanLongFloatText(const char* text, const char* end, float* value) {
     DecimalText d;
     std::size_t used = ParseFloatText(text, end, &d);
     if (used == 0) {
@@ -842,6 +846,10 @@ std::size_t RenderFixed(double v, int decimals, char* out) {
     if (RenderSingleFixed(v, places, out, &written)) {
         return written;
     }
+    return numbers_internal::RenderOtherFixed(v, places, out);
+}
+
+std::size_t numbers_internal::RenderOtherFixed(double v, int places, char* out) {
     std::uint64_t representation;
     std::memcpy(&representation, &v, sizeof representation);
     int exponentField = static_cast<int>(representation >> 52) & 0x7FF;
