@@ -124,8 +124,11 @@ TEST(ConvertRun, RefusesToWriteOverTheInput) {
     const std::string map = "{\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t [ 1 0 0 0 ] [ 0 1 0 0 ] 0 1 1\n}\n";
     fs::create_directories(dir.path() / "sub");
     WriteBytes(dir.File("in.map"), map);
-    std::vector<std::string> outputs = {dir.File("in.map"), dir.File("sub/../in.map"),
-                                        fs::relative(dir.File("in.map"), fs::current_path()).string()};
+    std::vector<std::string> outputs = {dir.File("in.map"), dir.File("sub/../in.map")};
+    // No relative path leads to another drive.
+    const std::string relative = fs::relative(dir.File("in.map"), fs::current_path()).string();
+    if (!relative.empty())
+        outputs.push_back(relative);
     std::error_code error;
     fs::create_hard_link(dir.File("in.map"), dir.File("hard.map"), error);
     if (!error)
