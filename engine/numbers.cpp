@@ -742,13 +742,23 @@ std::size_t WriteUnits(bool negative, std::uint64_t units, int places, char* out
 // 17th digit, below 2^e * 10^-16, which in units of that remainder is below 2^23 * 10^-10 < 1:
 // a v not on a halfway point is at least one unit away and stays on its side, and a v on one
 // has at most 17 significant digits (its rounded value is below 2^31 * 10^6 < 10^16), so the
-// cut leaves it alone. Returns false, having written nothing, for every other value.
+// cut leaves it alone. Zero of either sign is written here too. Returns false, having written
+// nothing, for every other value.
 bool RenderSingleFixed(double v, int places, char* out, std::size_t* written) {
     std::uint64_t bits;
     std::memcpy(&bits, &v, sizeof bits);
+    if (places > 6) {
+        return false;
+    }
+    if ((bits << 1) == 0) {
+        // Either zero, written without a sign: the first 1 or places + 2 bytes of this text.
+        std::memcpy(out, "0.000000", 8);
+        *written = places > 0 ? static_cast<std::size_t>(places) + 2 : 1;
+        return true;
+    }
     int exponentField = static_cast<int>(bits >> 52) & 0x7FF;
     int e = exponentField - 1023;
-    if (places > 6 || e < -40 || e > 30 || (bits & ((1ull << 29) - 1)) != 0) {
+    if (e < -40 || e > 30 || (bits & ((1ull << 29) - 1)) != 0) {
         return false;
     }
     std::uint64_t significand = ((bits >> 29) & 0x7FFFFF) | (1ull << 23);

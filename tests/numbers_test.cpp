@@ -538,7 +538,7 @@ TEST(RenderFixed, SinglesNextToHalvesAgreeWithReference) {
         ExpectSameAsReference(FloatOf((bits & 0x807FFFFFu) | static_cast<std::uint32_t>(exponent) << 23));
     }
     for (float v : {0x1p31f, std::nextafter(0x1p31f, 0.0f), 0x1p-40f, std::nextafter(0x1p-40f, 0.0f),
-                    0x1p-41f, 16777216.0f, 0.05f, 0.35f, 9.96f}) {
+                    0x1p-41f, 16777216.0f, 0.05f, 0.35f, 9.96f, 0.0f}) {
         ExpectSameAsReference(v);
         ExpectSameAsReference(-v);
     }
