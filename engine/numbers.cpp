@@ -2,6 +2,7 @@
 #include "numbers_internal.h"
 
 #include <cassert>
+#include <cfloat>
 #include <cstring>
 
 namespace {
@@ -213,6 +214,13 @@ std::uint64_t DivPow10(std::uint64_t v, int n) {
         return v / 100000000000000000ull;
     }
 }
+
+// Powers of ten up to 10^10 are exact singles.
+const float kPow10Single[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+// True where single-precision operations are carried out in single precision, not in a wider
+// format that would round twice (as the x87 unit does).
+constexpr bool kSingleOperationsRoundOnce = FLT_EVAL_METHOD == 0;
 
 // Powers of ten up to 10^22 are exact doubles.
 const double kPow10Double[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
@@ -451,6 +459,12 @@ bool ScanShortDecimal(const char* text, const char* end, std::size_t* used, floa
     } else if (exp10 == 0 && digits <= (1u << 24)) {
         float exact = static_cast<float>(static_cast<std::int32_t>(digits));
         std::memcpy(&bits, &exact, sizeof bits);
+    } else if (kSingleOperationsRoundOnce && digits <= (1u << 24) && exp10 >= -10 && exp10 <= 10) {
+        // Digits and power of ten are both singles exactly (5^10 < 2^24), and one single
+        // operation rounds its exact result once: to the nearest single, ties to even.
+        float digitsSingle = static_cast<float>(static_cast<std::int32_t>(digits));
+        float single = exp10 < 0 ? digitsSingle / kPow10Single[-exp10] : digitsSingle * kPow10Single[exp10];
+        std::memcpy(&bits, &single, sizeof bits);
     } else if (!FastSingleBits(digits, exp10, &bits)) {
         return false;
     }

@@ -306,6 +306,25 @@ TEST(ScanFloatText, AgreesWithExactReference) {
     }
 }
 
+// Texts whose digits are at most 2^24 with a power of ten from -10 to 10 are read by one
+// single-precision operation. Among them are values halfway between two singles, which must
+// go to the even one: 3355445e1 = 33554450 lies halfway between 33554448 and 33554452.
+TEST(ScanFloatText, FewDigitsAndSmallPowersAgreeWithReference) {
+    std::mt19937 rng(29);
+    for (int i = 0; i < 20000; ++i) {
+        std::string digits = std::to_string(rng() % (1u << 24) + 1);
+        int exp10 = static_cast<int>(rng() % 21) - 10;
+        for (const std::string& text : {digits + "e" + std::to_string(exp10), "-0." + digits,
+                                        digits.substr(0, 1) + "." + digits.substr(1)}) {
+            ASSERT_EQ(Scan(text).bits, ScanReference(text).bits) << text;
+        }
+    }
+    for (const char* text :
+         {"3355445e1", "-3355445e1", "3355447e1", "16777216e-10", "1e10", "1e-10", "0.1"}) {
+        EXPECT_EQ(Scan(text).bits, ScanReference(text).bits) << text;
+    }
+}
+
 TEST(ScanFloatText, ExactWalkFindsTheNearestFromNearbyStarts) {
     std::mt19937 rng(13);
     for (int i = 0; i < 300; ++i) {
