@@ -51,15 +51,6 @@ LineAction HlToQ3Line(const MapLine& line, MapOutput& output, HlToQ3State& state
     return LineAction::Copied;
 }
 
-namespace {
-
-LineAction Step(const MapLine& line, MapOutput& output, void* state) {
-    return HlToQ3Line(line, output, *static_cast<HlToQ3State*>(state));
-}
-
-} // namespace
-
 int ConvertHlToQ3(const char* inputPath, const char* outputPath, ProgressTarget target, ConvertStats* stats) {
-    HlToQ3State state{};
-    return RunConversion(inputPath, outputPath, target, RuleSet{Step, &state}, stats);
+    return RunRules<HlToQ3State, HlToQ3Line>(inputPath, outputPath, target, stats);
 }

@@ -40,15 +40,6 @@ LineAction Q3ToHlLine(const MapLine& line, MapOutput& output, Q3ToHlState& state
     return LineAction::Copied;
 }
 
-namespace {
-
-LineAction Step(const MapLine& line, MapOutput& output, void* state) {
-    return Q3ToHlLine(line, output, *static_cast<Q3ToHlState*>(state));
-}
-
-} // namespace
-
 int ConvertQ3ToHl(const char* inputPath, const char* outputPath, ProgressTarget target, ConvertStats* stats) {
-    Q3ToHlState state{};
-    return RunConversion(inputPath, outputPath, target, RuleSet{Step, &state}, stats);
+    return RunRules<Q3ToHlState, Q3ToHlLine>(inputPath, outputPath, target, stats);
 }

@@ -17,3 +17,13 @@ struct RuleSet {
 // removed, to the rule set while reporting progress. Returns a result code.
 int RunConversion(const char* inputPath, const char* outputPath, ProgressTarget target, RuleSet rules,
                   ConvertStats* stats);
+
+// The run with a direction's per-line step and a fresh State, whose fields start at zero.
+template <typename State, LineAction (*Line)(const MapLine&, MapOutput&, State&)>
+int RunRules(const char* inputPath, const char* outputPath, ProgressTarget target, ConvertStats* stats) {
+    State state{};
+    auto step = [](const MapLine& line, MapOutput& output, void* fields) {
+        return Line(line, output, *static_cast<State*>(fields));
+    };
+    return RunConversion(inputPath, outputPath, target, RuleSet{step, &state}, stats);
+}
