@@ -59,6 +59,15 @@ char* Reserve(MapOutput& output, std::size_t n) {
     return output.buffer + output.used;
 }
 
+// Makes room for n more bytes after `to`, the end of what is written so far, and returns where
+// they start.
+char* RoomAt(MapOutput& output, char* to, std::size_t n) {
+    if (static_cast<std::size_t>(output.buffer + output.capacity - to) >= n)
+        return to;
+    output.used = to - output.buffer;
+    return Reserve(output, n);
+}
+
 // Appends bytes that hold no LF.
 void PutText(MapOutput& output, const char* text, std::size_t length) {
     while (length > 0) {
@@ -265,11 +274,12 @@ void ScanMapLine(const MapLine& line, const LineTemplate& readTemplate,
 
 void WriteMapLine(MapOutput& output, const LineTemplate& writeTemplate,
                   std::initializer_list<WriteValue> values) {
-    // Room for the whole rendered line, so that nothing below checks for it. A copied line
-    // text has no such bound and goes through PutBytes.
-    char* to = Reserve(output, writeTemplate.longestLine());
+    char* to = output.buffer + output.used;
     const WriteValue* value = values.begin();
     for (const LineTemplate::Piece& piece : writeTemplate) {
+        // Room for the literal with its spare bytes and the widest number, so that nothing
+        // below checks for it. A copied line text has no such bound and goes through PutBytes.
+        to = RoomAt(output, to, piece.writtenLength + LineTemplate::kCopySlack + kMaxFixedText);
         to = CopyLiteral(to, writeTemplate.written() + piece.writtenStart, piece.writtenLength);
         switch (piece.item) {
         case 'f':
@@ -281,7 +291,7 @@ void WriteMapLine(MapOutput& output, const LineTemplate& writeTemplate,
         case 's':
             output.used = to - output.buffer;
             PutBytes(output, value->s->text, value->s->length);
-            to = Reserve(output, writeTemplate.longestLine());
+            to = output.buffer + output.used;
             break;
         }
         ++value;

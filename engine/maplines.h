@@ -73,10 +73,6 @@ class LineTemplate {
     constexpr const char* written() const { return written_; }
     constexpr const Piece* begin() const { return pieces_; }
     constexpr const Piece* end() const { return pieces_ + count_; }
-    // The longest line the template renders, a copied line text aside.
-    constexpr std::size_t longestLine() const {
-        return writtenLength_ + (count_ - 1) * kMaxFixedText + kCopySlack;
-    }
 
   private:
     const char* text_;
