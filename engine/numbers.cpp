@@ -416,7 +416,7 @@ bool ScanShortDecimal(const char* text, const char* end, std::size_t* used, floa
         negative = *p == '-';
         ++p;
     }
-    // Digits beyond the 18th may wrap the accumulator; such a text goes to the general path.
+    // Twenty digits or more may wrap the accumulator; from 19 on a text takes the general path.
     const char* start = p;
     std::uint64_t digits = 0;
     unsigned digit;
