@@ -253,18 +253,15 @@ void ScanMapLine(const MapLine& line, const LineTemplate& readTemplate,
         at = SkipSpaces(at, end);
         if (at == end)
             return;
+        // Numbers first: they are most of the items.
         std::size_t taken = 0;
-        switch (piece.item) {
-        case 's':
+        if (piece.item == 'f') {
+            taken = ScanFloatText(at, end, (target++)->f);
+        } else if (piece.item == 'i') {
+            taken = ScanIntText(at, end, (target++)->i);
+        } else {
             while (at + taken < end && !IsMapSpace(at[taken]))
                 ++taken;
-            break;
-        case 'f':
-            taken = ScanFloatText(at, end, (target++)->f);
-            break;
-        case 'i':
-            taken = ScanIntText(at, end, (target++)->i);
-            break;
         }
         if (taken == 0)
             return;
@@ -281,18 +278,14 @@ void WriteMapLine(MapOutput& output, const LineTemplate& writeTemplate,
         // below checks for it. A copied line text has no such bound and goes through PutBytes.
         to = RoomAt(output, to, piece.writtenLength + LineTemplate::kCopySlack + kMaxFixedText);
         to = CopyLiteral(to, writeTemplate.written() + piece.writtenStart, piece.writtenLength);
-        switch (piece.item) {
-        case 'f':
+        if (piece.item == 'f') {
             to += RenderFixed(value->d, piece.decimals, to);
-            break;
-        case 'i':
+        } else if (piece.item == 'i') {
             to += RenderInt(value->i, to);
-            break;
-        case 's':
+        } else if (piece.item == 's') {
             output.used = to - output.buffer;
             PutBytes(output, value->s->text, value->s->length);
             to = output.buffer + output.used;
-            break;
         }
         ++value;
     }
