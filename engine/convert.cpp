@@ -42,10 +42,7 @@ void Report(ProgressTarget target, int position) {
 
 // First pass: the number of lines the second pass will see.
 bool CountLines(MapInput& input, unsigned long long& count) {
-    MapLine line;
-    count = 0;
-    while (ReadMapLine(input, line))
-        ++count;
+    count = CountMapLines(input);
     return !input.failed;
 }
 

@@ -68,6 +68,15 @@ char* Reserve(MapOutput& output, std::size_t n) {
     return output.buffer + output.used;
 }
 
+// Makes room for n more bytes after `to`, the end of what is written so far, and returns where
+// they start.
+char* RoomAt(MapOutput& output, char* to, std::size_t n) {
+    if (static_cast<std::size_t>(output.buffer + output.capacity - to) >= n)
+        return to;
+    output.used = to - output.buffer;
+    return Reserve(output, n);
+}
+
 // Appends bytes that hold no LF.
 void PutText(MapOutput& output, const char* text, std::size_t length) {
     while (length > 0) {
@@ -104,13 +113,34 @@ void PutBytes(MapOutput& output, const char* text, std::size_t length) {
     }
 }
 
-// The number of decimals of a "%f" item written as "%f", "%.0f", "%.1f" or "%.3f".
-int Decimals(const char*& item) {
-    if (*item != '.')
-        return 6;
-    int decimals = item[1] - '0';
-    item += 2;
-    return decimals;
+// The first byte at or after `at` that is not white space, or `end`.
+const char* SkipSpaces(const char* at, const char* end) {
+    while (at < end && IsMapSpace(*at))
+        ++at;
+    return at;
+}
+
+// Matches a literal of a read template at `at`: a white-space byte skips any white space of
+// the line, any other byte must come next in the line. Returns false at the first mismatch.
+bool MatchLiteral(const char*& at, const char* end, const char* literal, std::size_t length) {
+    for (std::size_t i = 0; i < length; ++i) {
+        if (IsMapSpace(literal[i])) {
+            at = SkipSpaces(at, end);
+        } else {
+            if (at == end || *at != literal[i])
+                return false;
+            ++at;
+        }
+    }
+    return true;
+}
+
+// Copies a literal of a write template, in moves of kCopySlack bytes: the template's written
+// text and the output's reserved room both have that many bytes to spare.
+char* CopyLiteral(char* to, const char* literal, std::size_t length) {
+    for (std::size_t done = 0; done < length; done += LineTemplate::kCopySlack)
+        std::memcpy(to + done, literal + done, LineTemplate::kCopySlack);
+    return to + length;
 }
 
 } // namespace
@@ -188,6 +218,30 @@ bool ReadMapLine(MapInput& input, MapLine& line) {
     }
 }
 
+unsigned long long CountMapLines(MapInput& input) {
+    // Lines are never split, so there is one line per LF, and one more when bytes follow the
+    // last LF. CR LF counts as its LF.
+    unsigned long long count = 0;
+    bool lastLineOpen = false;
+    for (;;) {
+        if (input.start == input.end) {
+            if (input.ended)
+                break;
+            FillInput(input);
+            continue;
+        }
+        const char* from = input.buffer + input.start;
+        const char* const end = input.buffer + input.end;
+        while (const void* lf = std::memchr(from, '\n', end - from)) {
+            ++count;
+            from = static_cast<const char*>(lf) + 1;
+        }
+        lastLineOpen = end[-1] != '\n';
+        input.start = input.end;
+    }
+    return lastLineOpen ? count + 1 : count;
+}
+
 void StripLeadingSpaces(MapLine& line) {
     while (line.length > 0 && line.text[0] == ' ') {
         ++line.text;
@@ -195,74 +249,54 @@ void StripLeadingSpaces(MapLine& line) {
     }
 }
 
-void ScanMapLine(const MapLine& line, const char* readTemplate, std::initializer_list<ScanTarget> targets) {
+void ScanMapLine(const MapLine& line, const LineTemplate& readTemplate,
+                 std::initializer_list<ScanTarget> targets) {
     const char* at = line.text;
-    const char* end = line.text + line.length;
+    const char* const end = line.text + line.length;
     const ScanTarget* target = targets.begin();
-    for (const char* t = readTemplate; *t;) {
-        if (IsMapSpace(*t)) {
-            while (IsMapSpace(*t))
-                ++t;
-            while (at < end && IsMapSpace(*at))
-                ++at;
-            continue;
-        }
-        if (*t != '%') {
-            if (at == end || *at != *t)
-                return;
-            ++at;
-            ++t;
-            continue;
-        }
-        while (at < end && IsMapSpace(*at))
-            ++at;
+    for (const LineTemplate::Piece& piece : readTemplate) {
+        if (!MatchLiteral(at, end, readTemplate.text() + piece.textStart, piece.readLength))
+            return;
+        if (piece.item == '\0')
+            return;
+        at = SkipSpaces(at, end);
         if (at == end)
             return;
+        // Numbers first: they are most of the items.
         std::size_t taken = 0;
-        switch (t[1]) {
-        case 's':
+        if (piece.item == 'f') {
+            taken = ScanFloatText(at, end, (target++)->f);
+        } else if (piece.item == 'i') {
+            taken = ScanIntText(at, end, (target++)->i);
+        } else {
             while (at + taken < end && !IsMapSpace(at[taken]))
                 ++taken;
-            break;
-        case 'f':
-            taken = ScanFloatText(at, end, (target++)->f);
-            break;
-        case 'i':
-            taken = ScanIntText(at, end, (target++)->i);
-            break;
         }
         if (taken == 0)
             return;
         at += taken;
-        t += 2;
     }
 }
 
-void WriteMapLine(MapOutput& output, const char* writeTemplate, std::initializer_list<WriteValue> values) {
+void WriteMapLine(MapOutput& output, const LineTemplate& writeTemplate,
+                  std::initializer_list<WriteValue> values) {
+    char* to = output.buffer + output.used;
     const WriteValue* value = values.begin();
-    const char* t = writeTemplate;
-    while (*t) {
-        const char* literal = t;
-        while (*t && *t != '%' && *t != '\n')
-            ++t;
-        PutText(output, literal, t - literal);
-        if (*t == '\n') {
-            PutLineEnd(output);
-            ++t;
-        } else if (*t == '%') {
-            ++t;
-            if (*t == 's') {
-                PutBytes(output, value->s->text, value->s->length);
-                ++t;
-            } else if (*t == 'i') {
-                output.used += RenderInt(value->i, Reserve(output, 11));
-                ++t;
-            } else {
-                int decimals = Decimals(t);
-                output.used += RenderFixed(value->d, decimals, Reserve(output, kMaxFixedText));
-                ++t;
-            }
-            ++value;
+    for (const LineTemplate::Piece& piece : writeTemplate) {
+        // Room for the literal with its spare bytes and the widest number, so that nothing
+        // below checks for it. A copied line text has no such bound and goes through PutBytes.
+        to = RoomAt(output, to, piece.writtenLength + LineTemplate::kCopySlack + kMaxFixedText);
+        to = CopyLiteral(to, writeTemplate.written() + piece.writtenStart, piece.writtenLength);
+        if (piece.item == 'f') {
+            to += RenderFixed(value->d, piece.decimals, to);
+        } else if (piece.item == 'i') {
+            to += RenderInt(value->i, to);
+        } else if (piece.item == 's') {
+            output.used = to - output.buffer;
+            PutBytes(output, value->s->text, value->s->length);
+            to = output.buffer + output.used;
         }
+        ++value;
     }
+    output.used = to - output.buffer;
 }

@@ -2,6 +2,7 @@
 #include "numbers_internal.h"
 
 #include <cassert>
+#include <cfloat>
 #include <cstring>
 
 namespace {
@@ -214,12 +215,24 @@ std::uint64_t DivPow10(std::uint64_t v, int n) {
     }
 }
 
+// Powers of ten up to 10^10 are exact singles.
+const float kPow10Single[11] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
+// True where single-precision operations are carried out in single precision, not in a wider
+// format that would round twice (as the x87 unit does).
+constexpr bool kSingleOperationsRoundOnce = FLT_EVAL_METHOD == 0;
+
 // Powers of ten up to 10^22 are exact doubles.
 const double kPow10Double[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                  1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
+}
+
+// The value of a digit, or a number above 9 for any other byte.
+unsigned DigitValue(char c) {
+    return static_cast<unsigned>(static_cast<unsigned char>(c)) - '0';
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -403,18 +416,24 @@ bool ScanShortDecimal(const char* text, const char* end, std::size_t* used, floa
         negative = *p == '-';
         ++p;
     }
+    // Twenty digits or more may wrap the accumulator; from 19 on a text takes the general path.
+    const char* start = p;
     std::uint64_t digits = 0;
-    int count = 0;
-    int fractionDigits = 0;
-    for (; p < end && IsDigit(*p) && count < 19; ++p, ++count) {
-        digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+    unsigned digit;
+    for (; p < end && (digit = DigitValue(*p)) <= 9; ++p) {
+        digits = digits * 10 + digit;
     }
+    std::ptrdiff_t count = p - start;
+    std::ptrdiff_t fractionDigits = 0;
     if (p < end && *p == '.') {
-        for (++p; p < end && IsDigit(*p) && count < 19; ++p, ++count, ++fractionDigits) {
-            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        const char* fraction = ++p;
+        for (; p < end && (digit = DigitValue(*p)) <= 9; ++p) {
+            digits = digits * 10 + digit;
         }
+        fractionDigits = p - fraction;
+        count += fractionDigits;
     }
-    if (count == 0 || count == 19) {
+    if (count == 0 || count >= 19) {
         return false;
     }
     int exponent = 0;
@@ -434,12 +453,18 @@ bool ScanShortDecimal(const char* text, const char* end, std::size_t* used, floa
         exponent = negativeExponent ? -exponent : exponent;
     }
     std::uint32_t bits;
-    int exp10 = exponent - fractionDigits;
+    int exp10 = exponent - static_cast<int>(fractionDigits);
     if (digits == 0) {
         bits = 0;
     } else if (exp10 == 0 && digits <= (1u << 24)) {
         float exact = static_cast<float>(static_cast<std::int32_t>(digits));
         std::memcpy(&bits, &exact, sizeof bits);
+    } else if (kSingleOperationsRoundOnce && digits <= (1u << 24) && exp10 >= -10 && exp10 <= 10) {
+        // Digits and power of ten are both singles exactly (5^10 < 2^24), and one single
+        // operation rounds its exact result once: to the nearest single, ties to even.
+        float digitsSingle = static_cast<float>(static_cast<std::int32_t>(digits));
+        float single = exp10 < 0 ? digitsSingle / kPow10Single[-exp10] : digitsSingle * kPow10Single[exp10];
+        std::memcpy(&bits, &single, sizeof bits);
     } else if (!FastSingleBits(digits, exp10, &bits)) {
         return false;
     }
@@ -680,6 +705,93 @@ std::uint64_t BigLeading18(BigNum& a, int* exp10) {
     return value;
 }
 
+// "00" to "99": two digits per division.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Writes units / 10^places, units below 10^16 and places at most 6: "-" when negative, the
+// integer digits ("0" when there are none) and, when places > 0, "." and `places` decimals.
+// The integer digits and the decimals are each moved in one fixed-size copy, so bytes after the
+// text in `out`, which holds kMaxFixedText bytes, may be overwritten.
+std::size_t WriteUnits(bool negative, std::uint64_t units, int places, char* out) {
+    // The digits end at byte 24 of 40, so that 16 bytes can be read from the first of them.
+    char digits[40] = {};
+    char* const last = digits + 24;
+    char* first = last;
+    for (; units >= 100; units /= 100) {
+        first -= 2;
+        std::memcpy(first, kDigitPairs + 2 * (units % 100), 2);
+    }
+    if (units >= 10) {
+        first -= 2;
+        std::memcpy(first, kDigitPairs + 2 * units, 2);
+    } else {
+        *--first = static_cast<char>('0' + units);
+    }
+    while (last - first <= places) {
+        *--first = '0';
+    }
+    char* o = out;
+    if (negative) {
+        *o++ = '-';
+    }
+    std::ptrdiff_t integerDigits = last - first - places;
+    std::memcpy(o, first, 16);
+    o += integerDigits;
+    if (places > 0) {
+        *o++ = '.';
+        std::memcpy(o, first + integerDigits, 8);
+        o += places;
+    }
+    return static_cast<std::size_t>(o - out);
+}
+
+// The fast path for what maps hold: a single widened to double (its low 29 fraction bits are
+// zero) of magnitude from 2^-40 to below 2^31, written with at most 6 decimals. With v =
+// s * 2^(e-23) for a 24-bit s, v * 10^places is exactly (s * 10^places) / 2^(23-e), and
+// s * 10^places < 2^44, so the quotient and the remainder that decides the rounding are exact
+// 64-bit integers. The cut to 17 significant digits moves v by less than half a unit of its
+// 17th digit, below 2^e * 10^-16, which in units of that remainder is below 2^23 * 10^-10 < 1:
+// a v not on a halfway point is at least one unit away and stays on its side, and a v on one
+// has at most 17 significant digits (its rounded value is below 2^31 * 10^6 < 10^16), so the
+// cut leaves it alone. Zero of either sign is written here too. Returns false, having written
+// nothing, for every other value.
+bool RenderSingleFixed(double v, int places, char* out, std::size_t* written) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    if (places > 6) {
+        return false;
+    }
+    if ((bits << 1) == 0) {
+        // Either zero, written without a sign: the first 1 or places + 2 bytes of this text.
+        std::memcpy(out, "0.000000", 8);
+        *written = places > 0 ? static_cast<std::size_t>(places) + 2 : 1;
+        return true;
+    }
+    int exponentField = static_cast<int>(bits >> 52) & 0x7FF;
+    int e = exponentField - 1023;
+    if (e < -40 || e > 30 || (bits & ((1ull << 29) - 1)) != 0) {
+        return false;
+    }
+    std::uint64_t significand = ((bits >> 29) & 0x7FFFFF) | (1ull << 23);
+    std::uint64_t scaled = significand * kPow10[places];
+    int shift = 23 - e;
+    std::uint64_t units;
+    if (shift <= 0) {
+        units = scaled << -shift;
+    } else {
+        units = scaled >> shift;
+        std::uint64_t rest = scaled & ((1ull << shift) - 1);
+        if (rest >= 1ull << (shift - 1)) {
+            ++units;
+        }
+    }
+    *written = WriteUnits((bits >> 63) != 0, units, places, out);
+    return true;
+}
+
 int ClampDecimals(int decimals) {
     return decimals < 0 ? 0 : decimals > 9 ? 9 : decimals;
 }
@@ -691,6 +803,10 @@ std::size_t ScanFloatText(const char* text, const char* end, float* value) {
     if (ScanShortDecimal(text, end, &shortUsed, value)) {
         return shortUsed;
     }
+    return numbers_internal::ScanLongFloatText(text, end, value);
+}
+
+std::size_t numbers_internal::ScanLongFloatText(const char* text, const char* end, float* value) {
     DecimalText d;
     std::size_t used = ParseFloatText(text, end, &d);
     if (used == 0) {
@@ -750,6 +866,14 @@ std::size_t ScanIntText(const char* text, const char* end, std::int32_t* value) 
 
 std::size_t RenderFixed(double v, int decimals, char* out) {
     int places = ClampDecimals(decimals);
+    std::size_t written;
+    if (RenderSingleFixed(v, places, out, &written)) {
+        return written;
+    }
+    return numbers_internal::RenderOtherFixed(v, places, out);
+}
+
+std::size_t numbers_internal::RenderOtherFixed(double v, int places, char* out) {
     std::uint64_t representation;
     std::memcpy(&representation, &v, sizeof representation);
     int exponentField = static_cast<int>(representation >> 52) & 0x7FF;

@@ -7,6 +7,14 @@
 
 namespace numbers_internal {
 
+// ScanFloatText for the texts its short path leaves: long, with long exponents, or close to a
+// halfway point. Kept out of line so that the short path does not pay for its stack frame.
+std::size_t ScanLongFloatText(const char* text, const char* end, float* value);
+
+// RenderFixed, with `places` from 0 to 9, for the values its path for singles leaves.
+// Out of line for the same reason.
+std::size_t RenderOtherFixed(double v, int places, char* out);
+
 // ScanFloatText with the single found by bisection over all finite singles, each step an exact
 // comparison of the number text with the halfway point between two neighbours.
 std::size_t ScanFloatTextReference(const char* text, const char* end, float* value);

@@ -21,6 +21,9 @@ std::vector<std::string> ReadAllLines(const std::string& bytes) {
         lines.emplace_back(line.text, line.length);
     EXPECT_FALSE(ReadMapLine(*input, line)) << "the end stays the end";
     CloseMapFile(input);
+    input = OpenMapInput(dir.File("in.map").c_str());
+    EXPECT_EQ(CountMapLines(*input), lines.size()) << "the counting pass sees the same lines";
+    CloseMapFile(input);
     return lines;
 }
 

@@ -306,6 +306,25 @@ TEST(ScanFloatText, AgreesWithExactReference) {
     }
 }
 
+// Texts whose digits are at most 2^24 with a power of ten from -10 to 10 are read by one
+// single-precision operation. Among them are values halfway between two singles, which must
+// go to the even one: 3355445e1 = 33554450 lies halfway between 33554448 and 33554452.
+TEST(ScanFloatText, FewDigitsAndSmallPowersAgreeWithReference) {
+    std::mt19937 rng(29);
+    for (int i = 0; i < 20000; ++i) {
+        std::string digits = std::to_string(rng() % (1u << 24) + 1);
+        int exp10 = static_cast<int>(rng() % 21) - 10;
+        for (const std::string& text : {digits + "e" + std::to_string(exp10), "-0." + digits,
+                                        digits.substr(0, 1) + "." + digits.substr(1)}) {
+            ASSERT_EQ(Scan(text).bits, ScanReference(text).bits) << text;
+        }
+    }
+    for (const char* text :
+         {"3355445e1", "-3355445e1", "3355447e1", "16777216e-10", "1e10", "1e-10", "0.1"}) {
+        EXPECT_EQ(Scan(text).bits, ScanReference(text).bits) << text;
+    }
+}
+
 TEST(ScanFloatText, ExactWalkFindsTheNearestFromNearbyStarts) {
     std::mt19937 rng(13);
     for (int i = 0; i < 300; ++i) {
@@ -510,6 +529,35 @@ TEST(RenderFixed, AgreesWithDigitByDigitReference) {
     }
     for (double v : {DBL_MAX, DBL_MIN, DBL_TRUE_MIN, 0x1p53, 0x1p64, 0x1p-40, std::nextafter(0x1p-40, 0.0),
                      9.5367431640625e-7, 1e16, 1e17, 1e18, 1e19, 99999999999999999.0}) {
+        ExpectSameAsReference(v);
+        ExpectSameAsReference(-v);
+    }
+}
+
+// Singles widened to double, the values of map fields, take a faster route from 2^-40 to below
+// 2^31. Next to the halves of each place, where a rounding slip would show, over the whole
+// range and at its ends, that route must write what the reference writes.
+TEST(RenderFixed, SinglesNextToHalvesAgreeWithReference) {
+    std::mt19937_64 rng(23);
+    for (int decimals : {0, 1, 3, 6}) {
+        double scale = std::pow(10.0, decimals);
+        for (int i = 0; i < 4000; ++i) {
+            double units =
+                static_cast<double>(rng() % static_cast<std::uint64_t>(std::pow(10.0, rng() % 13)));
+            float half = static_cast<float>((2 * units + 1) / (2 * scale));
+            for (float v : {half, std::nextafter(half, 0.0f), std::nextafter(half, 1e30f), -half}) {
+                EXPECT_EQ(Render(v, decimals), RenderReference(v, decimals))
+                    << std::hexfloat << v << " with " << decimals;
+            }
+        }
+    }
+    for (int i = 0; i < 4000; ++i) {
+        std::uint32_t bits = static_cast<std::uint32_t>(rng());
+        int exponent = 127 - 45 + static_cast<int>(rng() % 80);
+        ExpectSameAsReference(FloatOf((bits & 0x807FFFFFu) | static_cast<std::uint32_t>(exponent) << 23));
+    }
+    for (float v : {0x1p31f, std::nextafter(0x1p31f, 0.0f), 0x1p-40f, std::nextafter(0x1p-40f, 0.0f),
+                    0x1p-41f, 16777216.0f, 0.05f, 0.35f, 9.96f, 0.0f}) {
         ExpectSameAsReference(v);
         ExpectSameAsReference(-v);
     }
