@@ -18,21 +18,22 @@ bool Opens(const char* path) {
 
 // True when the output path may name the input file itself, by whatever path: opening it for
 // writing would cut the input to nothing before it is read. The paths go to the C library as
-// they are, but the comparison needs them converted to the file system's own names; where a
-// name does not convert faithfully (the file opens, yet its converted name finds nothing, as
-// with a code page the conversion does not know), sameness cannot be ruled out.
+// they are, but the comparison needs them converted to the file system's own names. Where a
+// name does not convert faithfully (a file opens, yet its converted name finds nothing, as with
+// a code page the conversion does not know), only an output that does not open for reading is
+// surely not the input, which has just opened.
 bool MayBeSameFile(const char* inputPath, const char* outputPath) {
     try {
         const std::filesystem::path input(inputPath), output(outputPath);
         std::error_code error;
         if (std::filesystem::equivalent(input, output, error))
             return true;
-        if (!std::filesystem::exists(input, error))
-            return true;
-        return !std::filesystem::exists(output, error) && Opens(outputPath);
+        if (std::filesystem::exists(input, error) && std::filesystem::exists(output, error))
+            return false;
     } catch (const std::exception&) {
-        return true;
+        // A name that does not convert at all: decided as one that converts unfaithfully.
     }
+    return Opens(outputPath);
 }
 
 void Report(ProgressTarget target, int position) {
