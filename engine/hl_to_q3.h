@@ -10,9 +10,7 @@
 // its template only in part leaves the fields after that place as the last line left them.
 struct HlToQ3State {
     FacePoints points;
-    float uAxis[3];
-    float uOffset;
-    float vAxis[3];
+    float uOffset; // the texture axes before each offset are read past: no rule writes them
     float vOffset;
     float rotation;
     float uScale;

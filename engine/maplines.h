@@ -145,13 +145,15 @@ unsigned long long CountMapLines(MapInput& input);
 // Removes the line's leading spaces (0x20 only: a tab stops the run and stays).
 void StripLeadingSpaces(MapLine& line);
 
-// The field of a "%f" or "%i" item of a read template.
+// The field of a "%f" or "%i" item of a read template. kUnusedNumber stands for a "%f" whose
+// value no rule ever writes: its text is read past, but not converted.
 struct ScanTarget {
     float* f;
     std::int32_t* i;
-    ScanTarget(float* field) : f(field), i(nullptr) {}
-    ScanTarget(std::int32_t* field) : f(nullptr), i(field) {}
+    constexpr ScanTarget(float* field) : f(field), i(nullptr) {}
+    constexpr ScanTarget(std::int32_t* field) : f(nullptr), i(field) {}
 };
+constexpr ScanTarget kUnusedNumber{static_cast<float*>(nullptr)};
 
 // Fills the targets, in template order, from the line until the template ends or the line
 // stops fitting it; the targets after that place keep their values.

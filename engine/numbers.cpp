@@ -792,6 +792,40 @@ bool RenderSingleFixed(double v, int places, char* out, std::size_t* written) {
     return true;
 }
 
+const char* SkipDigits(const char* p, const char* end) {
+    while (p < end && IsDigit(*p)) {
+        ++p;
+    }
+    return p;
+}
+
+// The length of the number text at `text`, by the same form ParseFloatText reads.
+std::size_t FloatTextLength(const char* text, const char* end) {
+    const char* p = text;
+    if (p < end && (*p == '+' || *p == '-')) {
+        ++p;
+    }
+    const char* digits = p;
+    p = SkipDigits(p, end);
+    bool sawDigit = p != digits;
+    if (p < end && *p == '.') {
+        const char* fraction = ++p;
+        p = SkipDigits(p, end);
+        sawDigit = sawDigit || p != fraction;
+    }
+    if (!sawDigit) {
+        return 0;
+    }
+    if (p < end && (*p == 'e' || *p == 'E')) {
+        ++p;
+        if (p < end && (*p == '+' || *p == '-')) {
+            ++p;
+        }
+        p = SkipDigits(p, end);
+    }
+    return static_cast<std::size_t>(p - text);
+}
+
 int ClampDecimals(int decimals) {
     return decimals < 0 ? 0 : decimals > 9 ? 9 : decimals;
 }
@@ -799,6 +833,9 @@ int ClampDecimals(int decimals) {
 } // namespace
 
 std::size_t ScanFloatText(const char* text, const char* end, float* value) {
+    if (!value) {
+        return FloatTextLength(text, end);
+    }
     std::size_t shortUsed;
     if (ScanShortDecimal(text, end, &shortUsed, value)) {
         return shortUsed;

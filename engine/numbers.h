@@ -13,6 +13,7 @@
 // nearest single (ties to even, subnormals exact, "-0" is negative zero, a magnitude beyond
 // the single range gives the largest finite single with its sign) and returns the number of
 // bytes taken; returns 0 and leaves *value alone when no number text starts here.
+// With value null the text is only measured: a field no rule writes need not be converted.
 std::size_t ScanFloatText(const char* text, const char* end, float* value);
 
 // Reads the longest integer text that starts at `text`: an optional sign, then "0x"/"0X" and

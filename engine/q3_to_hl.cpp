@@ -6,13 +6,13 @@ void RewriteFace(const MapLine& line, MapOutput& output, Q3ToHlState& s) {
     FacePoints& p = s.points;
     float* n = s.number;
     ScanMapLine(line, kQ3FaceIn,
-                {&p.p1[0], &p.p1[1], &p.p1[2], &p.p2[0], &p.p2[1], &p.p2[2], &p.p3[0], &p.p3[1], &p.p3[2], &n[0],
-                 &n[1], &n[2], &n[3], &n[4], &n[5], &n[6], &n[7]});
+                {&p.p1[0], &p.p1[1], &p.p1[2], &p.p2[0], &p.p2[1], &p.p2[2], &p.p3[0], &p.p3[1], &p.p3[2],
+                 kUnusedNumber, kUnusedNumber, kUnusedNumber, &n[4], &n[5], &n[6], &n[7], &n[8]});
     // Numbers 4 to 8 carry the Half-Life offsets, rotation and scales: the places where the
     // other direction writes them. Numbers 1 to 3 are read and dropped.
     WriteMapLine(output, kHlFaceOut,
-                 {p.p1[0], p.p1[1], p.p1[2], p.p2[0], p.p2[1], p.p2[2], p.p3[0], p.p3[1], p.p3[2], n[3], n[4],
-                  n[5], n[6], n[7]});
+                 {p.p1[0], p.p1[1], p.p1[2], p.p2[0], p.p2[1], p.p2[2], p.p3[0], p.p3[1], p.p3[2], n[4], n[5],
+                  n[6], n[7], n[8]});
 }
 
 void RewriteLight(const MapLine& line, MapOutput& output, Q3ToHlState& s) {

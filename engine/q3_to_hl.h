@@ -9,7 +9,9 @@
 // The fields of the rule set, carried over from line to line of one run.
 struct Q3ToHlState {
     FacePoints points;
-    float number[8]; // the eight numbers after the texture name, in line order
+    // Numbers 4 to 8 after the texture name, as number[4] to number[8]. Numbers 1 to 3 are
+    // read past: no rule writes them.
+    float number[9];
     std::int32_t light;
 };
 
