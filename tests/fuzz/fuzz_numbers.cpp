@@ -26,6 +26,9 @@ void CheckFloatText(const std::string& text) {
     const std::size_t taken = ScanFloatText(text.data(), text.data() + text.size(), &value);
     if (taken > text.size())
         Broken("a number text ends within the line", text, std::to_string(taken));
+    if (ScanFloatText(text.data(), text.data() + text.size(), nullptr) != taken)
+        Broken("a number text read past without converting it is as long as one converted", text,
+               std::to_string(taken));
     if (taken == 0) {
         if (value != -1234.5f)
             Broken("a failed read leaves its field alone", text, "");
