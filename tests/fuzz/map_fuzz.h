@@ -10,6 +10,7 @@
 #include "round_trip.h"
 #include "run.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -164,7 +165,7 @@ inline std::vector<std::string> ExpectedLines(const std::string& bytes) {
     if (!line.empty())
         lines.push_back(line);
     for (std::string& l : lines)
-        l.erase(0, l.find_first_not_of(' ') == std::string::npos ? l.size() : l.find_first_not_of(' '));
+        l.erase(0, std::min(l.find_first_not_of(' '), l.size()));
     return lines;
 }
 
