@@ -93,38 +93,6 @@ template <std::uint32_t D> std::uint32_t BigDivBy(BigNum& a) {
     return static_cast<std::uint32_t>(rem);
 }
 
-void BigDivPow10(BigNum& a, int n) {
-    switch (n) {
-    case 1:
-        BigDivBy<10>(a);
-        break;
-    case 2:
-        BigDivBy<100>(a);
-        break;
-    case 3:
-        BigDivBy<1000>(a);
-        break;
-    case 4:
-        BigDivBy<10000>(a);
-        break;
-    case 5:
-        BigDivBy<100000>(a);
-        break;
-    case 6:
-        BigDivBy<1000000>(a);
-        break;
-    case 7:
-        BigDivBy<10000000>(a);
-        break;
-    case 8:
-        BigDivBy<100000000>(a);
-        break;
-    default:
-        BigDivBy<1000000000>(a);
-        break;
-    }
-}
-
 int BigCompare(const BigNum& a, const BigNum& b) {
     if (a.size != b.size) {
         return a.size < b.size ? -1 : 1;
@@ -688,10 +656,13 @@ void KeepLeading18(std::uint64_t* value, int* exp10) {
 std::uint64_t BigLeading18(BigNum& a, int* exp10) {
     int atLeastDigits = ((BigBitLength(a) - 1) * 1233 >> 12) + 1; // 1233 / 4096 < log10(2)
     int drop = atLeastDigits - 18;
-    for (; drop > 0; drop -= 9) {
-        int n = drop < 9 ? drop : 9;
-        BigDivPow10(a, n);
-        *exp10 += n;
+    for (; drop >= 9; drop -= 9) {
+        BigDivBy<1000000000>(a);
+        *exp10 += 9;
+    }
+    for (; drop > 0; --drop) {
+        BigDivBy<10>(a);
+        ++*exp10;
     }
     while (a.size > 2) {
         BigDivBy<10>(a);
