@@ -8,10 +8,10 @@ constexpr float kColourFactor = 0x1.010102p-8f;
 
 void RewriteFace(const MapLine& line, MapOutput& output, HlToQ3State& s) {
     FacePoints& p = s.points;
-    ScanMapLine(line, kHlFaceIn,
-                {&p.p1[0], &p.p1[1], &p.p1[2], &p.p2[0], &p.p2[1], &p.p2[2], &p.p3[0], &p.p3[1], &p.p3[2],
-                 kUnusedNumber, kUnusedNumber, kUnusedNumber, &s.uOffset, kUnusedNumber, kUnusedNumber,
-                 kUnusedNumber, &s.vOffset, &s.rotation, &s.uScale, &s.vScale});
+    ScanMapLine(line, kHlFaceIn, {&p.p1[0],      &p.p1[1],      &p.p1[2],    &p.p2[0],      &p.p2[1],
+                                  &p.p2[2],      &p.p3[0],      &p.p3[1],    &p.p3[2],      kUnusedNumber,
+                                  kUnusedNumber, kUnusedNumber, &s.uOffset,  kUnusedNumber, kUnusedNumber,
+                                  kUnusedNumber, &s.vOffset,    &s.rotation, &s.uScale,     &s.vScale});
     // The five texture values go to numbers 4 to 8, after a fixed "0 0 0", so that the way
     // back reads them from the same places.
     WriteMapLine(output, kQ3FaceOut,

@@ -24,9 +24,20 @@ TEST(ProgressPosition, IsTheWholePercentOfLinesDone) {
         unsigned long long processed, total;
         int position;
     } cases[] = {
-        {1, 1, 100},   {1, 200, 0},  {2, 200, 1},  {29, 200, 14}, {199, 200, 99}, {200, 200, 100},
-        {1, 7, 14},    {3, 7, 42},   {4, 7, 57},   {6, 7, 85},    {7, 7, 100},    {1, 3, 33},
-        {2, 3, 66},    {8, 7, 100}, // the file grew between the passes
+        {1, 1, 100},
+        {1, 200, 0},
+        {2, 200, 1},
+        {29, 200, 14},
+        {199, 200, 99},
+        {200, 200, 100},
+        {1, 7, 14},
+        {3, 7, 42},
+        {4, 7, 57},
+        {6, 7, 85},
+        {7, 7, 100},
+        {1, 3, 33},
+        {2, 3, 66},
+        {8, 7, 100}, // the file grew between the passes
         {4000000000ull, 4000000001ull, 99},
     };
     for (const auto& c : cases)
@@ -66,7 +77,8 @@ TEST(ConvertRun, ProgressOfALongFileVisitsEveryPositionOnce) {
 
 TEST(ConvertRun, CountsWhatItDidWithEachLine) {
     ScratchDir dir;
-    WriteBytes(dir.File("in.map"), "{\n\"wad\" \"x\"\n\"_light\" \"1 2 3 4\"\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\n}");
+    WriteBytes(dir.File("in.map"),
+               "{\n\"wad\" \"x\"\n\"_light\" \"1 2 3 4\"\n( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t\n}");
     ConvertStats stats{};
     ASSERT_EQ(ConvertHlToQ3(dir.File("in.map").c_str(), dir.File("out.map").c_str(), {}, &stats), CONVERT_OK);
     EXPECT_EQ(stats.linesRead, 5u);
@@ -161,7 +173,8 @@ TEST(ConvertRun, FailedReadsAreReported) {
     EXPECT_EQ(ConvertHlToQ3(dir.path().string().c_str(), dir.File("out.map").c_str(), {}), CONVERT_NO_INPUT);
 #else
     // A folder opens for reading, but reading it fails.
-    EXPECT_EQ(ConvertHlToQ3(dir.path().string().c_str(), dir.File("out.map").c_str(), {}), CONVERT_READ_FAILED);
+    EXPECT_EQ(ConvertHlToQ3(dir.path().string().c_str(), dir.File("out.map").c_str(), {}),
+              CONVERT_READ_FAILED);
 #endif
 }
 

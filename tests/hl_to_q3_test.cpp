@@ -22,12 +22,14 @@ std::string Join(const std::vector<std::string>& lines) {
     return text;
 }
 
-const std::string kFace = "( -64 -64 64 ) ( 64 -64 64 ) ( 64 64 64 ) CRETE4_WALL01 [ 1 0 0 16 ] [ 0 -1 0 -8 ] 90 2 1";
+const std::string kFace =
+    "( -64 -64 64 ) ( 64 -64 64 ) ( 64 64 64 ) CRETE4_WALL01 [ 1 0 0 16 ] [ 0 -1 0 -8 ] 90 2 1";
 const std::string kFaceOut = "( -64.0 -64.0 64.0 ) ( 64.0 -64.0 64.0 ) ( 64.0 64.0 64.0 ) "
                              "base_wall/concrete 0 0 0 16 -8 90 2 1\r\n";
 const std::string kCarriedFaceOut = "( 0.0 0.0 0.0 ) ( 0.0 1.0 0.0 ) ( 1.0 0.0 0.0 ) "
                                     "base_wall/concrete 0 0 0 16 -8 90 2 1\r\n";
-const std::string kLight = "\"light\" \"300\"\r\n\"_color\" \"1.000000 0.501961 0.000000\"\r\n\"radius\" \"300\"\r\n";
+const std::string kLight =
+    "\"light\" \"300\"\r\n\"_color\" \"1.000000 0.501961 0.000000\"\r\n\"radius\" \"300\"\r\n";
 
 TEST(HlToQ3, RewritesFacesCarryingOverWhatALineLacks) {
     const RunCase cases[] = {
@@ -47,7 +49,8 @@ TEST(HlToQ3, RewritesFacesCarryingOverWhatALineLacks) {
         {"points keep one decimal",
          {"( 12.34 -0.04 9.96 ) ( 0.05 0.35 -0 ) ( 1e2 -1.5E-1 +.5 ) T [ 1 0 0 0 ] [ 0 1 0 0 ] 0 1 1"},
          "( 12.3 -0.0 10.0 ) ( 0.1 0.3 0.0 ) ( 100.0 -0.2 0.5 ) base_wall/concrete 0 0 0 0 0 0 1 1\r\n"},
-        {"the first face of a run that reads nothing writes zeros", {"(brush)"},
+        {"the first face of a run that reads nothing writes zeros",
+         {"(brush)"},
          "( 0.0 0.0 0.0 ) ( 0.0 0.0 0.0 ) ( 0.0 0.0 0.0 ) base_wall/concrete 0 0 0 0 0 0 0 0\r\n"},
     };
     for (const RunCase& c : cases)
@@ -60,16 +63,21 @@ TEST(HlToQ3, RewritesLightKeysIntoThreeKeys) {
         {"a longer key reads nothing and repeats the last light",
          {"\"_light\" \"255 128 0 300\"", "\"_lighting\" \"1\""},
          kLight + kLight},
-        {"single quotes read nothing", {"\"_light\" \"255 128 0 300\"", "'_light' '0 0 255 200'"}, kLight + kLight},
+        {"single quotes read nothing",
+         {"\"_light\" \"255 128 0 300\"", "'_light' '0 0 255 200'"},
+         kLight + kLight},
         {"a missing brightness is carried over",
          {"\"_light\" \"255 128 0 300\"", "\"_light\" \"0 0 255\""},
          kLight + "\"light\" \"300\"\r\n\"_color\" \"0.000000 0.000000 1.000000\"\r\n\"radius\" \"300\"\r\n"},
         {"hexadecimal values", {"\"_light\" \"0xff 0x80 0 0x12c\""}, kLight},
-        {"octal values", {"\"_light\" \"255 255 255 0200\""},
+        {"octal values",
+         {"\"_light\" \"255 255 255 0200\""},
          "\"light\" \"128\"\r\n\"_color\" \"1.000000 1.000000 1.000000\"\r\n\"radius\" \"128\"\r\n"},
-        {"a 9 is no octal digit", {"\"_light\" \"255 255 255 09\""},
+        {"a 9 is no octal digit",
+         {"\"_light\" \"255 255 255 09\""},
          "\"light\" \"0\"\r\n\"_color\" \"1.000000 1.000000 1.000000\"\r\n\"radius\" \"0\"\r\n"},
-        {"values beyond 8 bits are scaled all the same", {"\"_light\" \"-255 510 2147483647 -1\""},
+        {"values beyond 8 bits are scaled all the same",
+         {"\"_light\" \"-255 510 2147483647 -1\""},
          "\"light\" \"-1\"\r\n\"_color\" \"-1.000000 2.000000 8421504.996078\"\r\n\"radius\" \"-1\"\r\n"},
         {"a last line without a line end still ends its lines", {}, ""},
     };
@@ -81,8 +89,13 @@ TEST(HlToQ3, RewritesLightKeysIntoThreeKeys) {
 
 TEST(HlToQ3, DropsKeysQuake3HasNoUseFor) {
     const std::string dropped[] = {
-        "\"wad\" \"\\half-life\\valve\\halflife.wad\"", "\"wadinclude\" \"x\"", "\"mapversion\" \"220\"",
-        "\"MaxRange\" \"4096\"", "\"skyname\" \"desert\"", "[wad]", "  \"wad\" \"x\"",
+        "\"wad\" \"\\half-life\\valve\\halflife.wad\"",
+        "\"wadinclude\" \"x\"",
+        "\"mapversion\" \"220\"",
+        "\"MaxRange\" \"4096\"",
+        "\"skyname\" \"desert\"",
+        "[wad]",
+        "  \"wad\" \"x\"",
     };
     for (const std::string& line : dropped)
         EXPECT_EQ(ConvertBytes(ConvertHlToQ3, line + "\n"), "") << line;

@@ -47,7 +47,10 @@ TEST(ReadMapLine, DeliversLinesByTheLineEndRules) {
         {"CR CR LF keeps the first CR", "a\r\r\n", {"a\r\n"}},
         {"a lone CR stays inside the line", "a\rb\n", {"a\rb\n"}},
         {"a CR as the last byte stays", "a\r", {"a\r"}},
-        {"0x1A ends the input mid-line", "ab\x1A" "cd\nef\n", {"ab"}},
+        {"0x1A ends the input mid-line",
+         "ab\x1A"
+         "cd\nef\n",
+         {"ab"}},
         {"0x1A after a line end", "a\n\x1A\nb\n", {"a\n"}},
         {"0x1A between CR and LF", "a\r\x1A\n", {"a\r"}},
         {"NUL is an ordinary byte", S("a\0b\n\0\n", 6), {S("a\0b\n", 4), S("\0\n", 2)}},
@@ -132,9 +135,11 @@ TEST(ScanMapLine, FillsFieldsUntilTheLineStopsFittingTheTemplate) {
         std::string line;
         std::vector<float> fields;
     } cases[] = {
-        {"a whole face", "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) tex 1 2 3 4 5 6 7 8\n",
+        {"a whole face",
+         "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) tex 1 2 3 4 5 6 7 8\n",
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 1, 2, 3, 4, 5, 6, 7, 8}},
-        {"tabs and runs of spaces read as single spaces", "(\t1  2\t3 )   (4 5 6)\t(7 8 9) tex\t1 2 3 4 5 6 7 8",
+        {"tabs and runs of spaces read as single spaces",
+         "(\t1  2\t3 )   (4 5 6)\t(7 8 9) tex\t1 2 3 4 5 6 7 8",
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 1, 2, 3, 4, 5, 6, 7, 8}},
         {"no space needed around parentheses", "(64 -64 64)(64 64 64)", {64, -64, 64, 64, 64, 64}},
         {"a line that ends early", "( 0 0 0 ) ( 0 1 0 )", {0, 0, 0, 0, 1, 0}},
@@ -143,13 +148,18 @@ TEST(ScanMapLine, FillsFieldsUntilTheLineStopsFittingTheTemplate) {
         {"a malformed number stops the scan", "( 1 inf 3 )", {1}},
         {"a number stops where its text stops", "( 1,5 2 3 )", {1}},
         {"hex is not a float: 0x10 reads 0", "( 0x10 2 3 )", {0}},
-        {"a texture token takes every non-space byte", "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) A\xA0" "B 1 2",
+        {"a texture token takes every non-space byte",
+         "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) A\xA0"
+         "B 1 2",
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 1, 2}},
-        {"a vertical tab or a form feed ends the token", "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) A\vB 1 2",
+        {"a vertical tab or a form feed ends the token",
+         "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) A\vB 1 2",
          {1, 2, 3, 4, 5, 6, 7, 8, 9}},
-        {"NUL belongs to the token", S("( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) A\0B 1 2", 37),
+        {"NUL belongs to the token",
+         S("( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) A\0B 1 2", 37),
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 1, 2}},
-        {"text after the template is ignored", "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t 1 2 3 4 5 6 7 8 9 // x",
+        {"text after the template is ignored",
+         "( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) t 1 2 3 4 5 6 7 8 9 // x",
          {1, 2, 3, 4, 5, 6, 7, 8, 9, 1, 2, 3, 4, 5, 6, 7, 8}},
     };
     for (const auto& c : cases)
@@ -160,8 +170,8 @@ TEST(ScanMapLine, TextureNameRunsIntoABracket) {
     float f[20];
     std::fill(std::begin(f), std::end(f), kUnset);
     ScanMapLine(Line("( 1 2 3 ) ( 4 5 6 ) ( 7 8 9 ) TEX[ 1 0 0 0 ] [ 0 1 0 0 ] 0 1 1"), kHlFaceIn,
-                {&f[0], &f[1], &f[2], &f[3], &f[4], &f[5], &f[6], &f[7], &f[8], &f[9], &f[10], &f[11], &f[12],
-                 &f[13], &f[14], &f[15], &f[16], &f[17], &f[18], &f[19]});
+                {&f[0],  &f[1],  &f[2],  &f[3],  &f[4],  &f[5],  &f[6],  &f[7],  &f[8],  &f[9],
+                 &f[10], &f[11], &f[12], &f[13], &f[14], &f[15], &f[16], &f[17], &f[18], &f[19]});
     EXPECT_EQ(f[8], 9.0f);
     EXPECT_EQ(f[9], kUnset) << "the token took the bracket, so the template's bracket fails";
 }
@@ -171,10 +181,12 @@ TEST(ScanMapLine, LightValueForms) {
         std::string line;
         std::int32_t value;
     } cases[] = {
-        {"\"light\" \"300\"\n", 300},  {"\"light\"\t\"300\"", 300},   {"\"light\"\"300\"", 300},
-        {"\"light\" \"  77\"", 77},     {"\"light\" \"300\"", 300},    {"\"light\" \"0x12C\"", 300},
-        {"\"light\" \"0300\"", 192},    {"\"light\" \"-50\"", -50},    {"\"light\" \"300.5\"", 300},
-        {"\"light\" \"\"", -1},         {"\"lightJunior\" \"5\"", -1}, {"\"light\" \"0x \"", -1},
+        {"\"light\" \"300\"\n", 300},    {"\"light\"\t\"300\"", 300},
+        {"\"light\"\"300\"", 300},       {"\"light\" \"  77\"", 77},
+        {"\"light\" \"300\"", 300},      {"\"light\" \"0x12C\"", 300},
+        {"\"light\" \"0300\"", 192},     {"\"light\" \"-50\"", -50},
+        {"\"light\" \"300.5\"", 300},    {"\"light\" \"\"", -1},
+        {"\"lightJunior\" \"5\"", -1},   {"\"light\" \"0x \"", -1},
         {"\"light\" \"4294967297\"", 1}, {"\"light\" \"2147483648\"", -2147483647 - 1},
     };
     for (const auto& c : cases) {
@@ -212,10 +224,14 @@ TEST(WriteMapLine, CopiesLinesByteForByte) {
 
 TEST(WriteMapLine, RendersEachItemWithItsDecimals) {
     EXPECT_EQ(Written([](MapOutput& out) {
-                  WriteMapLine(out, kHlFaceOut, {1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 0.5, -0.25, 90.0, 2.5, -0.5});
+                  WriteMapLine(out, kHlFaceOut,
+                               {1.0, 2.0, 3.0, 4.0, 5.0, 6.0, 7.0, 8.0, 9.0, 0.5, -0.25, 90.0, 2.5, -0.5});
               }),
-              "( 1.0 2.0 3.0 ) ( 4.0 5.0 6.0 ) ( 7.0 8.0 9.0 ) CRETE4_WALL01 [ 0 0 0 0.500 ] [ 0 0 0 -0.250 ] 90 3 -1\r\n");
-    EXPECT_EQ(Written([](MapOutput& out) { WriteMapLine(out, kQ3ColorOut, {1.0, 0.5, 0.0}); }),
+              "( 1.0 2.0 3.0 ) ( 4.0 5.0 6.0 ) ( 7.0 8.0 9.0 ) CRETE4_WALL01 [ 0 0 0 0.500 ] [ 0 0 0 -0.250 "
+              "] 90 3 -1\r\n");
+    EXPECT_EQ(Written([](MapOutput& out) {
+                  WriteMapLine(out, kQ3ColorOut, {1.0, 0.5, 0.0});
+              }),
               "\"_color\" \"1.000000 0.500000 0.000000\"\r\n");
 }
 

@@ -30,11 +30,14 @@ struct RunCase {
 
 TEST(Q3ToHl, RewritesFacesFromNumbersFourToEight) {
     const RunCase cases[] = {
-        {"numbers 4 and 5 become the offsets", {kPoints + " common/caulk 0 0 0 0.5 0.5 0 0 0"},
+        {"numbers 4 and 5 become the offsets",
+         {kPoints + " common/caulk 0 0 0 0.5 0.5 0 0 0"},
          HlFace(kPointsOut, "[ 0 0 0 0.500 ] [ 0 0 0 0.500 ] 0 0 0")},
-        {"a face the other direction wrote", {kPoints + " base_wall/concrete 0 0 0 16 -8 90 1 1"},
+        {"a face the other direction wrote",
+         {kPoints + " base_wall/concrete 0 0 0 16 -8 90 1 1"},
          HlFace(kPointsOut, "[ 0 0 0 16.000 ] [ 0 0 0 -8.000 ] 90 1 1")},
-        {"points keep one decimal", {"( 12.34 0 0 ) ( 0 0 0 ) ( 0 0 0 ) t 0 0 0 0 0 0 0 0"},
+        {"points keep one decimal",
+         {"( 12.34 0 0 ) ( 0 0 0 ) ( 0 0 0 ) t 0 0 0 0 0 0 0 0"},
          HlFace("( 12.3 0.0 0.0 ) ( 0.0 0.0 0.0 ) ( 0.0 0.0 0.0 )", "[ 0 0 0 0.000 ] [ 0 0 0 0.000 ] 0 0 0")},
         {"five numbers keep the last rotation and scales",
          {kPoints + " t 0 0 0 16 -8 90 1 1", kPoints + " t 1 2 3 4 5"},
@@ -43,7 +46,8 @@ TEST(Q3ToHl, RewritesFacesFromNumbersFourToEight) {
         {"a detail face's content flags become the rotation",
          {kPoints + " t 0 0 0 0.5 0.5 134217728 0 0"},
          HlFace(kPointsOut, "[ 0 0 0 0.500 ] [ 0 0 0 0.500 ] 134217728 0 0")},
-        {"a tab-indented face is copied", {"\t" + kPoints + " t 0 0 0 1 1 0 0 0"},
+        {"a tab-indented face is copied",
+         {"\t" + kPoints + " t 0 0 0 1 1 0 0 0"},
          "\t" + kPoints + " t 0 0 0 1 1 0 0 0\r\n"},
         {"a last face without a line end still gets one", {}, ""},
     };
@@ -67,10 +71,10 @@ TEST(Q3ToHl, PatchRowsRepeatTheValuesHeld) {
     });
     const std::string held = "[ 0 0 0 16.000 ] [ 0 0 0 -8.000 ] 90 1 1";
     const std::string sizeRow = "( 3.0 3.0 0.0 ) ( 64.0 0.0 64.0 ) ( 0.0 64.0 64.0 )";
-    EXPECT_EQ(ConvertBytes(ConvertQ3ToHl, map), HlFace(kPointsOut, held.c_str()) +
-                                                    "patchDef2\r\n{\r\ncommon/pipe\r\n" +
-                                                    HlFace(sizeRow, held.c_str()) + HlFace(sizeRow, held.c_str()) +
-                                                    HlFace(sizeRow, held.c_str()) + ")\r\n}\r\n");
+    EXPECT_EQ(ConvertBytes(ConvertQ3ToHl, map),
+              HlFace(kPointsOut, held.c_str()) + "patchDef2\r\n{\r\ncommon/pipe\r\n" +
+                  HlFace(sizeRow, held.c_str()) + HlFace(sizeRow, held.c_str()) +
+                  HlFace(sizeRow, held.c_str()) + ")\r\n}\r\n");
 }
 
 TEST(Q3ToHl, BrushPrimitiveFacesKeepThePreviousTextureValues) {
@@ -95,11 +99,14 @@ TEST(Q3ToHl, RewritesLightKeysAsWhiteLights) {
         {"hexadecimal", {"\"light\" \"0x12C\""}, "\"_light\" \"255 255 255 300\"\r\n"},
         {"octal", {"\"light\" \"0300\""}, "\"_light\" \"255 255 255 192\"\r\n"},
         {"negative", {"\"light\" \"-50\""}, "\"_light\" \"255 255 255 -50\"\r\n"},
-        {"an empty value keeps the last light", {"\"light\" \"300\"", "\"light\" \"\""},
+        {"an empty value keeps the last light",
+         {"\"light\" \"300\"", "\"light\" \"\""},
          "\"_light\" \"255 255 255 300\"\r\n\"_light\" \"255 255 255 300\"\r\n"},
-        {"a longer key keeps the last light", {"\"light\" \"300\"", "\"lightJunior\" \"5\""},
+        {"a longer key keeps the last light",
+         {"\"light\" \"300\"", "\"lightJunior\" \"5\""},
          "\"_light\" \"255 255 255 300\"\r\n\"_light\" \"255 255 255 300\"\r\n"},
-        {"the first light of a run that reads nothing is 0", {"\"light\" \"bright\""},
+        {"the first light of a run that reads nothing is 0",
+         {"\"light\" \"bright\""},
          "\"_light\" \"255 255 255 0\"\r\n"},
         {"leading spaces are removed first", {"    \"light\" \"7\""}, "\"_light\" \"255 255 255 7\"\r\n"},
     };
