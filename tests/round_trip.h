@@ -52,6 +52,14 @@ constexpr std::size_t kQ3FaceTokens = 24, kHlFaceTokens = 31;
 constexpr int kQ3Number4To8[] = {19, 20, 21, 22, 23};
 constexpr int kHlTextureValues[] = {20, 26, 28, 29, 30}; // U offset, V offset, rotation, U scale, V scale
 
+// The three points of two face lines' tokens, compared as numbers: "" when they agree.
+inline std::string PointsCameBack(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+    for (int i : kPointTokens)
+        if (!SameNumber(a[i], b[i]))
+            return "point " + a[i] + " came back as " + b[i];
+    return "";
+}
+
 // A Quake 3 face the first direction wrote, against the Half-Life face the way back wrote
 // from it: the same points, and numbers 4 to 8 back as U and V offsets, rotation and scales.
 inline std::string HlFaceFromQ3Face(const std::string& q3, const std::string& hl) {
@@ -60,9 +68,8 @@ inline std::string HlFaceFromQ3Face(const std::string& q3, const std::string& hl
         return "not a written Quake 3 face: " + q3;
     if (b.size() != kHlFaceTokens || b[15] != "CRETE4_WALL01")
         return "not a written Half-Life face: " + hl;
-    for (int i : kPointTokens)
-        if (!SameNumber(a[i], b[i]))
-            return "point " + a[i] + " came back as " + b[i];
+    if (std::string wrong = PointsCameBack(a, b); !wrong.empty())
+        return wrong;
     for (int i = 0; i < 5; ++i)
         if (!SameNumber(a[kQ3Number4To8[i]], b[kHlTextureValues[i]]))
             return "number " + a[kQ3Number4To8[i]] + " came back as " + b[kHlTextureValues[i]];
@@ -78,9 +85,8 @@ inline std::string Q3FaceFromHlFace(const std::string& hl, const std::string& q3
         return "not a written Half-Life face: " + hl;
     if (b.size() != kQ3FaceTokens || b[15] != "base_wall/concrete")
         return "not a written Quake 3 face: " + q3;
-    for (int i : kPointTokens)
-        if (!SameNumber(a[i], b[i]))
-            return "point " + a[i] + " came back as " + b[i];
+    if (std::string wrong = PointsCameBack(a, b); !wrong.empty())
+        return wrong;
     for (int i = 16; i < 19; ++i)
         if (b[i] != "0")
             return "number " + std::to_string(i - 15) + " came back as " + b[i] + ", not 0";
