@@ -249,10 +249,22 @@ void StripLeadingSpaces(MapLine& line) {
     }
 }
 
+namespace {
+
+// Numbers are read a word at a time, which looks at up to kScanPadding bytes from their start.
+// A line is scanned where it stands until fewer than kTailBytes of it remain; those few bytes
+// are scanned from a copy followed by NUL bytes.
+constexpr std::size_t kTailBytes = 32;
+static_assert(kTailBytes >= kScanPadding, "a number far from the line's end is read within the line");
+
+} // namespace
+
 void ScanMapLine(const MapLine& line, const LineTemplate& readTemplate,
                  std::initializer_list<ScanTarget> targets) {
     const char* at = line.text;
-    const char* const end = line.text + line.length;
+    const char* end = line.text + line.length;
+    char tail[kTailBytes + kScanPadding] = {};
+    bool inTail = false;
     const ScanTarget* target = targets.begin();
     for (const LineTemplate::Piece& piece : readTemplate) {
         if (!MatchLiteral(at, end, readTemplate.text() + piece.textStart, piece.readLength))
@@ -262,10 +274,17 @@ void ScanMapLine(const MapLine& line, const LineTemplate& readTemplate,
         at = SkipSpaces(at, end);
         if (at == end)
             return;
+        if (!inTail && static_cast<std::size_t>(end - at) < kTailBytes) {
+            std::size_t rest = end - at;
+            std::memcpy(tail, at, rest);
+            at = tail;
+            end = tail + rest;
+            inTail = true;
+        }
         // Numbers first: they are most of the items.
         std::size_t taken = 0;
         if (piece.item == 'f') {
-            taken = ScanFloatText(at, end, (target++)->f);
+            taken = ScanFloatTextPadded(at, end, (target++)->f);
         } else if (piece.item == 'i') {
             taken = ScanIntText(at, end, (target++)->i);
         } else {

@@ -204,6 +204,75 @@ unsigned DigitValue(char c) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Eight bytes at a time. A word holds eight bytes of text with the first byte in its lowest
+// eight bits, whatever the machine's byte order.
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr bool kBigEndian = true;
+#else
+constexpr bool kBigEndian = false;
+#endif
+
+std::uint64_t SwapBytes(std::uint64_t word) {
+    std::uint64_t swapped = 0;
+    for (int i = 0; i < 8; ++i) {
+        swapped = swapped << 8 | (word >> (8 * i) & 0xFF);
+    }
+    return swapped;
+}
+
+std::uint64_t LoadWord(const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, sizeof word);
+    return kBigEndian ? SwapBytes(word) : word;
+}
+
+void StoreWord(char* p, std::uint64_t word) {
+    word = kBigEndian ? SwapBytes(word) : word;
+    std::memcpy(p, &word, sizeof word);
+}
+
+// The index of the lowest set bit of a nonzero word.
+int LowestSetBit(std::uint64_t word) {
+#if defined(__GNUC__) || defined(__clang__)
+    return __builtin_ctzll(word);
+#else
+    int n = 0;
+    while ((word & 1) == 0) {
+        word >>= 1;
+        ++n;
+    }
+    return n;
+#endif
+}
+
+constexpr std::uint64_t kEachByte = 0x0101010101010101ull;
+
+// The value of the first n (0 to 8) bytes of the word, all digits.
+std::uint64_t DigitsValue(std::uint64_t word, int n) {
+    if (n == 0) {
+        return 0;
+    }
+    // Moved to the top, the digits have zeros before them; each step joins neighbours in pairs.
+    std::uint64_t v = (word << (64 - 8 * n)) & (0x0F * kEachByte);
+    v = (v * (10 * 256 + 1)) >> 8 & 0x00FF00FF00FF00FFull;
+    v = (v * (100 * 65536 + 1)) >> 16 & 0x0000FFFF0000FFFFull;
+    return (v * (10000 * (1ull << 32) + 1)) >> 32;
+}
+
+// The eight digits of v (below 10^8), leading zeros included, as digit values 0 to 9 (not yet
+// text). Each step splits every part in two by a multiplication that divides exactly for the
+// part's range: by 10^4, then by 100 (x * 5243 >> 19 for x below 43699), then by 10
+// (x * 103 >> 10 for x below 179).
+std::uint64_t EightDigitValues(std::uint32_t v) {
+    std::uint64_t parts = (v / 10000) | static_cast<std::uint64_t>(v % 10000) << 32;
+    std::uint64_t high = (parts * 5243 >> 19) & 0x0000007F0000007Full;
+    parts = high | (parts - 100 * high) << 16;
+    high = (parts * 103 >> 10) & 0x000F000F000F000Full;
+    return high | (parts - 10 * high) << 8;
+}
+
+// ---------------------------------------------------------------------------------------------
 // Number text to single precision.
 //
 // A text is reduced to at most kKeptDigits significant digits and a power of ten. Nonzero digits
@@ -438,6 +507,58 @@ bool ScanShortDecimal(const char* text, const char* end, std::size_t* used, floa
     }
     *value = SingleFromBits(bits, negative);
     *used = static_cast<std::size_t>(p - text);
+    return true;
+}
+
+// The bytes of the word that are not digits, each marked by its top bit. Bytes below '0'
+// borrow from the next byte and bytes far above '9' carry into it, but only bytes that are not
+// digits do either, so the lowest mark is always right; the marks above it are not used.
+std::uint64_t NonDigitBytes(std::uint64_t word) {
+    std::uint64_t offset = word - 0x30 * kEachByte;
+    return ((offset + 0x76 * kEachByte) | offset) & (0x80 * kEachByte);
+}
+
+// The common map number, read a word at a time: a sign, then at most seven digits with or
+// without a point among them, and no exponent. A point is taken out of the word, so that the
+// digits before and after it are converted as one integer of at most seven digits, exact in a
+// single; one single division by a power of ten, itself exact, rounds it once as required.
+// The text must be followed by bytes that may be read, NUL at and after `end` (see
+// ScanFloatTextPadded). Returns false, having stored nothing, for every other text.
+bool ScanSevenDigits(const char* text, std::size_t* used, float* value) {
+    if (!kSingleOperationsRoundOnce) {
+        return false;
+    }
+    const char* p = text;
+    bool negative = *p == '-';
+    p += *p == '-' || *p == '+' ? 1 : 0;
+    std::uint64_t word = LoadWord(p);
+    std::uint64_t nonDigits = NonDigitBytes(word);
+    if (nonDigits == 0) {
+        return false;
+    }
+    int integerDigits = LowestSetBit(nonDigits) / 8;
+    bool point = (word >> (8 * integerDigits) & 0xFF) == '.';
+    // Without a branch: whether a number has a point is as good as random.
+    std::uint64_t integerBytes = (std::uint64_t{1} << (8 * integerDigits)) - 1;
+    std::uint64_t withoutPoint = (word & integerBytes) | (word >> 8 & ~integerBytes);
+    std::uint64_t usePoint = 0 - static_cast<std::uint64_t>(point);
+    word = (withoutPoint & usePoint) | (word & ~usePoint);
+    nonDigits = NonDigitBytes(word); // with the point out, the top byte is 0: there is a mark
+    int digits = LowestSetBit(nonDigits) / 8;
+    int length = digits + (point ? 1 : 0);
+    unsigned next = static_cast<unsigned char>(p[length]);
+    if (digits == 0 || next - '0' <= 9 || (next | 0x20) == 'e') {
+        return false;
+    }
+    if (value) {
+        std::uint64_t integer = DigitsValue(word, digits);
+        float single =
+            static_cast<float>(static_cast<std::int32_t>(integer)) / kPow10Single[digits - integerDigits];
+        std::uint32_t bits;
+        std::memcpy(&bits, &single, sizeof bits);
+        *value = SingleFromBits(bits, negative);
+    }
+    *used = static_cast<std::size_t>(p + length - text);
     return true;
 }
 
@@ -687,6 +808,27 @@ constexpr char kDigitPairs[] =
 // The integer digits and the decimals are each moved in one fixed-size copy, so bytes after the
 // text in `out`, which holds kMaxFixedText bytes, may be overwritten.
 std::size_t WriteUnits(bool negative, std::uint64_t units, int places, char* out) {
+    char* o = out;
+    *o = '-';
+    o += negative ? 1 : 0;
+    if (units < 100000000) {
+        // Eight digits in one word, the first in its lowest byte. The text needs the digits
+        // after the leading zeros, and at least places + 1 of them.
+        std::uint64_t values = EightDigitValues(static_cast<std::uint32_t>(units));
+        int digits = 8 - LowestSetBit(values | 1ull << 56) / 8;
+        if (digits < places + 1) {
+            digits = places + 1;
+        }
+        std::uint64_t text = values + 0x30 * kEachByte;
+        StoreWord(o, text >> (8 * (8 - digits)));
+        o += digits - places;
+        if (places > 0) {
+            *o = '.';
+            StoreWord(o + 1, text >> (8 * (8 - places)));
+            o += places + 1;
+        }
+        return static_cast<std::size_t>(o - out);
+    }
     // The digits end at byte 24 of 40, so that 16 bytes can be read from the first of them.
     char digits[40] = {};
     char* const last = digits + 24;
@@ -703,10 +845,6 @@ std::size_t WriteUnits(bool negative, std::uint64_t units, int places, char* out
     }
     while (last - first <= places) {
         *--first = '0';
-    }
-    char* o = out;
-    if (negative) {
-        *o++ = '-';
     }
     std::ptrdiff_t integerDigits = last - first - places;
     std::memcpy(o, first, 16);
@@ -812,6 +950,14 @@ std::size_t ScanFloatText(const char* text, const char* end, float* value) {
         return shortUsed;
     }
     return numbers_internal::ScanLongFloatText(text, end, value);
+}
+
+std::size_t ScanFloatTextPadded(const char* text, const char* end, float* value) {
+    std::size_t used;
+    if (ScanSevenDigits(text, &used, value)) {
+        return used;
+    }
+    return ScanFloatText(text, end, value);
 }
 
 std::size_t numbers_internal::ScanLongFloatText(const char* text, const char* end, float* value) {

@@ -34,11 +34,19 @@ struct Scanned {
     std::uint32_t bits;
 };
 
-// Every text scanned is also measured without a field, which must take the same bytes.
+// Every text scanned is also measured without a field, which must take the same bytes, and
+// scanned again from a copy followed by NUL bytes, as lines are scanned, which must give the
+// same result.
 Scanned Scan(const std::string& text) {
     float value = FloatOf(0x7FC01234); // a NaN that no text produces
     std::size_t used = ScanFloatText(text.data(), text.data() + text.size(), &value);
     EXPECT_EQ(ScanFloatText(text.data(), text.data() + text.size(), nullptr), used) << text;
+    std::string padded = text + std::string(kScanPadding, '\0');
+    const char* end = padded.data() + text.size();
+    float paddedValue = FloatOf(0x7FC01234);
+    EXPECT_EQ(ScanFloatTextPadded(padded.data(), end, &paddedValue), used) << text;
+    EXPECT_EQ(BitsOf(paddedValue), BitsOf(value)) << text;
+    EXPECT_EQ(ScanFloatTextPadded(padded.data(), end, nullptr), used) << text;
     return {used, BitsOf(value)};
 }
 
