@@ -113,8 +113,13 @@ void PutBytes(MapOutput& output, const char* text, std::size_t length) {
     }
 }
 
-// The first byte at or after `at` that is not white space, or `end`.
+// The first byte at or after `at` that is not white space, or `end`. Mostly a single space
+// stands between two items.
 const char* SkipSpaces(const char* at, const char* end) {
+    if (at < end && *at == ' ')
+        ++at;
+    if (at<end&& static_cast<unsigned char>(*at)> ' ')
+        return at;
     while (at < end && IsMapSpace(*at))
         ++at;
     return at;

@@ -518,12 +518,20 @@ std::uint64_t NonDigitBytes(std::uint64_t word) {
     return ((offset + 0x76 * kEachByte) | offset) & (0x80 * kEachByte);
 }
 
-// The common map number, read a word at a time: a sign, then at most seven digits with or
-// without a point among them, and no exponent. A point is taken out of the word, so that the
-// digits before and after it are converted as one integer of at most seven digits, exact in a
-// single; one single division by a power of ten, itself exact, rounds it once as required.
-// The text must be followed by bytes that may be read, NUL at and after `end` (see
-// ScanFloatTextPadded). Returns false, having stored nothing, for every other text.
+// Stores a single read from a number text, with the text's sign.
+void StoreSingle(float magnitude, bool negative, float* value) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &magnitude, sizeof bits);
+    *value = SingleFromBits(bits, negative);
+}
+
+// The common map number: a sign, then at most seven digits with or without a point among them,
+// and no exponent. Such a text is read a word at a time, with no branch that depends on how
+// many digits it has; a point is taken out of the word, so that the digits on both sides are
+// converted as one integer, exact in a single, and one single division by a power of ten,
+// itself exact, rounds it once as required. A lone digit, the most common number of all, is
+// read on its own. The text must be followed by bytes that may be read, NUL at and after
+// `end` (see ScanFloatTextPadded). Returns false, having stored nothing, for every other text.
 bool ScanSevenDigits(const char* text, std::size_t* used, float* value) {
     if (!kSingleOperationsRoundOnce) {
         return false;
@@ -531,32 +539,40 @@ bool ScanSevenDigits(const char* text, std::size_t* used, float* value) {
     const char* p = text;
     bool negative = *p == '-';
     p += *p == '-' || *p == '+' ? 1 : 0;
+    unsigned first = DigitValue(p[0]);
+    unsigned second = static_cast<unsigned char>(p[1]);
+    if (first <= 9 && second - '0' > 9 && second != '.' && (second | 0x20) != 'e') {
+        if (value) {
+            StoreSingle(static_cast<float>(first), negative, value);
+        }
+        *used = static_cast<std::size_t>(p + 1 - text);
+        return true;
+    }
     std::uint64_t word = LoadWord(p);
     std::uint64_t nonDigits = NonDigitBytes(word);
     if (nonDigits == 0) {
         return false;
     }
     int integerDigits = LowestSetBit(nonDigits) / 8;
-    bool point = (word >> (8 * integerDigits) & 0xFF) == '.';
-    // Without a branch: whether a number has a point is as good as random.
-    std::uint64_t integerBytes = (std::uint64_t{1} << (8 * integerDigits)) - 1;
-    std::uint64_t withoutPoint = (word & integerBytes) | (word >> 8 & ~integerBytes);
-    std::uint64_t usePoint = 0 - static_cast<std::uint64_t>(point);
-    word = (withoutPoint & usePoint) | (word & ~usePoint);
-    nonDigits = NonDigitBytes(word); // with the point out, the top byte is 0: there is a mark
-    int digits = LowestSetBit(nonDigits) / 8;
-    int length = digits + (point ? 1 : 0);
-    unsigned next = static_cast<unsigned char>(p[length]);
+    int digits = integerDigits;
+    int length = integerDigits;
+    unsigned next = static_cast<unsigned>(word >> (8 * integerDigits) & 0xFF);
+    if (next == '.') {
+        std::uint64_t integerBytes = (std::uint64_t{1} << (8 * integerDigits)) - 1;
+        word = (word & integerBytes) | (word >> 8 & ~integerBytes);
+        digits = LowestSetBit(NonDigitBytes(word)) / 8; // the top byte is now 0: there is a mark
+        length = digits + 1;
+        next = static_cast<unsigned char>(p[length]);
+    }
     if (digits == 0 || next - '0' <= 9 || (next | 0x20) == 'e') {
         return false;
     }
     if (value) {
-        std::uint64_t integer = DigitsValue(word, digits);
-        float single =
-            static_cast<float>(static_cast<std::int32_t>(integer)) / kPow10Single[digits - integerDigits];
-        std::uint32_t bits;
-        std::memcpy(&bits, &single, sizeof bits);
-        *value = SingleFromBits(bits, negative);
+        float single = static_cast<float>(static_cast<std::int32_t>(DigitsValue(word, digits)));
+        if (digits > integerDigits) {
+            single /= kPow10Single[digits - integerDigits];
+        }
+        StoreSingle(single, negative, value);
     }
     *used = static_cast<std::size_t>(p + length - text);
     return true;
