@@ -169,11 +169,15 @@ MapOutput* OpenMapOutput(const char* path) {
         return nullptr;
     std::setvbuf(file, nullptr, _IONBF, 0);
     char* buffer = static_cast<char*>(std::malloc(kOutputBufferSize));
-    if (!buffer) {
+    RecentTexts* recent = static_cast<RecentTexts*>(std::malloc(sizeof(RecentTexts)));
+    if (!buffer || !recent) {
+        std::free(buffer);
+        std::free(recent);
         std::fclose(file);
         return nullptr;
     }
-    return new MapOutput{file, buffer, kOutputBufferSize, 0, false};
+    ClearRecentTexts(*recent);
+    return new MapOutput{file, buffer, kOutputBufferSize, 0, false, recent};
 }
 
 void CloseMapFile(MapInput* input) {
@@ -188,6 +192,7 @@ bool CloseMapFile(MapOutput* output) {
     if (std::fclose(output->file) != 0)
         written = false;
     std::free(output->buffer);
+    std::free(output->recent);
     delete output;
     return written;
 }
@@ -312,7 +317,7 @@ void WriteMapLine(MapOutput& output, const LineTemplate& writeTemplate,
         to = RoomAt(output, to, piece.writtenLength + LineTemplate::kCopySlack + kMaxFixedText);
         to = CopyLiteral(to, writeTemplate.written() + piece.writtenStart, piece.writtenLength);
         if (piece.item == 'f') {
-            to += RenderFixed(value->d, piece.decimals, to);
+            to += RenderFixedRecent(*output.recent, value->d, piece.decimals, to);
         } else if (piece.item == 'i') {
             to += RenderInt(value->i, to);
         } else if (piece.item == 's') {

@@ -117,7 +117,8 @@ struct MapOutput {
     char* buffer;
     std::size_t capacity;
     std::size_t used;
-    bool failed; // a write failed; what follows is not written
+    bool failed;         // a write failed; what follows is not written
+    RecentTexts* recent; // the numbers written lately
 };
 
 // One line: its bytes with the line end (a single LF) when it has one. NUL is an ordinary

@@ -1043,6 +1043,34 @@ std::size_t RenderFixed(double v, int decimals, char* out) {
     return numbers_internal::RenderOtherFixed(v, places, out);
 }
 
+void ClearRecentTexts(RecentTexts& recent) {
+    for (RecentTexts::Entry& e : recent.entry) {
+        e.decimals = RecentTexts::kNoDecimals;
+    }
+}
+
+std::size_t RenderFixedRecent(RecentTexts& recent, double v, int decimals, char* out) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    std::uint8_t places = static_cast<std::uint8_t>(ClampDecimals(decimals));
+    // Fibonacci hashing: the top bits of the product depend on all bits of the value.
+    std::size_t slot =
+        static_cast<std::size_t>(((bits ^ places) * 0x9E3779B97F4A7C15ull) >> (64 - RecentTexts::kEntryBits));
+    RecentTexts::Entry& e = recent.entry[slot];
+    if (e.bits == bits && e.decimals == places) {
+        std::memcpy(out, e.text, sizeof e.text);
+        return e.length;
+    }
+    std::size_t length = RenderFixed(v, places, out);
+    if (length <= sizeof e.text) {
+        e.bits = bits;
+        e.decimals = places;
+        e.length = static_cast<std::uint8_t>(length);
+        std::memcpy(e.text, out, sizeof e.text);
+    }
+    return length;
+}
+
 std::size_t numbers_internal::RenderOtherFixed(double v, int places, char* out) {
     std::uint64_t representation;
     std::memcpy(&representation, &v, sizeof representation);

@@ -39,5 +39,26 @@ constexpr std::size_t kMaxFixedText = 320;
 // the largest finite double with its sign.
 std::size_t RenderFixed(double v, int decimals, char* out);
 
+// Texts RenderFixed wrote lately, to be written again without working them out: map numbers
+// repeat a great deal (points on a grid, axes of 0 and 1, scales of 1). Each entry holds the
+// last text written for the values that share it.
+struct RecentTexts {
+    struct Entry {
+        std::uint64_t bits;    // the value's bit pattern
+        std::uint8_t decimals; // kNoDecimals while the entry is empty
+        std::uint8_t length;
+        char text[16];
+    };
+    static constexpr std::uint8_t kNoDecimals = 0xFF;
+    static constexpr int kEntryBits = 10;
+    Entry entry[1 << kEntryBits];
+};
+
+void ClearRecentTexts(RecentTexts& recent);
+
+// RenderFixed through the table of recent texts: the same bytes, sooner for a value written
+// lately. out holds at least kMaxFixedText bytes, some of which may be overwritten past the text.
+std::size_t RenderFixedRecent(RecentTexts& recent, double v, int decimals, char* out);
+
 // Writes v in decimal, "-" first when negative. Returns the bytes written (at most 11).
 std::size_t RenderInt(std::int32_t v, char* out);

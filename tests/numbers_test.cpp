@@ -573,6 +573,32 @@ TEST(RenderFixed, SinglesNextToHalvesAgreeWithReference) {
     }
 }
 
+// A table of recent texts must never change a byte: not for a value written before with other
+// decimals, not for values that share an entry, not for zero with 0 decimals on an empty table
+// (an empty entry holds the bits of +0.0), and not for texts too long to be kept.
+TEST(RenderFixedRecent, WritesWhatRenderFixedWrites) {
+    RecentTexts recent;
+    ClearRecentTexts(recent);
+    auto expectSame = [&](double v, int decimals) {
+        char out[kMaxFixedText];
+        std::string got(out, RenderFixedRecent(recent, v, decimals, out));
+        ASSERT_EQ(got, Render(v, decimals)) << std::hexfloat << v << " with " << decimals;
+    };
+    for (double v : {0.0, -0.0, 0.0, 1e300, 1e300, -1e-300})
+        for (int decimals : {0, 1, 6, 0})
+            expectSame(v, decimals);
+    std::mt19937_64 rng(31);
+    std::vector<double> few, many;
+    for (int i = 0; i < 20; ++i)
+        few.push_back(static_cast<float>(static_cast<int>(rng() % 8192) - 4096) / 8.0f);
+    for (int i = 0; i < 5000; ++i)
+        many.push_back(FloatOf(static_cast<std::uint32_t>(rng() % 0x4F000000u)));
+    for (int i = 0; i < 50000; ++i) {
+        const std::vector<double>& pool = rng() % 2 == 0 ? few : many;
+        expectSame(pool[rng() % pool.size()], static_cast<int>(rng() % 10));
+    }
+}
+
 TEST(RenderInt, WritesDecimal) {
     const std::pair<std::int32_t, const char*> cases[] = {
         {0, "0"},   {300, "300"}, {-50, "-50"}, {INT32_MAX, "2147483647"}, {INT32_MIN, "-2147483648"},
