@@ -22,14 +22,15 @@ const double kColourValues[] = {0.0039215688593685626983642578125 * 255,
                                 0.0039215688593685626983642578125 * 128,
                                 0.0039215688593685626983642578125 * 7};
 
+// Each text is followed by NUL bytes, as ScanFloatTextPadded needs; they lie past the end given.
 template <std::size_t (*Scan)(const char*, const char*, float*)> void BM_Scan(benchmark::State& state) {
     std::vector<std::string> texts;
     for (const char* t : kMapTexts)
-        texts.push_back(std::string(t) + " ");
+        texts.push_back(std::string(t) + " " + std::string(kScanPadding, '\0'));
     float value = 0;
     for (auto _ : state) {
         for (const std::string& t : texts) {
-            benchmark::DoNotOptimize(Scan(t.data(), t.data() + t.size(), &value));
+            benchmark::DoNotOptimize(Scan(t.data(), t.data() + t.size() - kScanPadding, &value));
             benchmark::DoNotOptimize(value);
         }
     }
@@ -55,6 +56,21 @@ void BM_RenderFaceReference(benchmark::State& state) {
     BM_Render<numbers_internal::RenderFixedReference>(state, kFaceValues, std::size(kFaceValues),
                                                       static_cast<int>(state.range(0)));
 }
+// The same values through the table of recent texts, as lines are written: after the first
+// round every value is found there.
+void BM_RenderFaceRecent(benchmark::State& state) {
+    static RecentTexts recent;
+    ClearRecentTexts(recent);
+    char out[kMaxFixedText];
+    int decimals = static_cast<int>(state.range(0));
+    for (auto _ : state) {
+        for (double v : kFaceValues) {
+            benchmark::DoNotOptimize(RenderFixedRecent(recent, v, decimals, out));
+            benchmark::ClobberMemory();
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(std::size(kFaceValues)));
+}
 void BM_RenderColour(benchmark::State& state) {
     BM_Render<RenderFixed>(state, kColourValues, std::size(kColourValues), 6);
 }
@@ -62,8 +78,10 @@ void BM_RenderColour(benchmark::State& state) {
 } // namespace
 
 BENCHMARK_TEMPLATE(BM_Scan, ScanFloatText);
+BENCHMARK_TEMPLATE(BM_Scan, ScanFloatTextPadded);
 BENCHMARK_TEMPLATE(BM_Scan, numbers_internal::ScanFloatTextReference);
 BENCHMARK(BM_RenderFace)->Arg(0)->Arg(1)->Arg(3);
+BENCHMARK(BM_RenderFaceRecent)->Arg(1);
 BENCHMARK(BM_RenderFaceReference)->Arg(1);
 BENCHMARK(BM_RenderColour);
 BENCHMARK_MAIN();

@@ -29,6 +29,11 @@ void CheckFloatText(const std::string& text) {
     if (ScanFloatText(text.data(), text.data() + text.size(), nullptr) != taken)
         Broken("a number text read past without converting it is as long as one converted", text,
                std::to_string(taken));
+    const std::string padded = text + std::string(kScanPadding, '\0');
+    float paddedValue = -1234.5f;
+    if (ScanFloatTextPadded(padded.data(), padded.data() + text.size(), &paddedValue) != taken ||
+        std::memcmp(&paddedValue, &value, sizeof value) != 0)
+        Broken("a number text followed by NUL bytes reads the same", text, std::to_string(paddedValue));
     if (taken == 0) {
         if (value != -1234.5f)
             Broken("a failed read leaves its field alone", text, "");
@@ -65,6 +70,16 @@ void CheckFixed(double v) {
         if (length > kMaxFixedText)
             Broken("a number is written within its bound", std::to_string(v), std::to_string(length));
         const std::string text(out, length);
+        static RecentTexts recent;
+        static bool cleared = false;
+        if (!cleared) {
+            ClearRecentTexts(recent);
+            cleared = true;
+        }
+        char outRecent[kMaxFixedText + 1];
+        if (std::string(outRecent, RenderFixedRecent(recent, v, kDecimals[i], outRecent)) != text)
+            Broken("a number written through the table of recent texts is written the same", text,
+                   std::string(outRecent, RenderFixedRecent(recent, v, kDecimals[i], outRecent)));
         std::size_t at = 0;
         const char* item = kItems[i];
         if (std::fabs(v) < 1e39 && (!map_fuzz::MatchNumber(text, at, item) || at != length))
