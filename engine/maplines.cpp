@@ -118,7 +118,7 @@ void PutBytes(MapOutput& output, const char* text, std::size_t length) {
 const char* SkipSpaces(const char* at, const char* end) {
     if (at < end && *at == ' ')
         ++at;
-    if (at<end&& static_cast<unsigned char>(*at)> ' ')
+    if (at == end || static_cast<unsigned char>(*at) > ' ')
         return at;
     while (at < end && IsMapSpace(*at))
         ++at;
