@@ -248,11 +248,8 @@ int LowestSetBit(std::uint64_t word) {
 
 constexpr std::uint64_t kEachByte = 0x0101010101010101ull;
 
-// The value of the first n (0 to 8) bytes of the word, all digits.
+// The value of the first n (1 to 8) bytes of the word, all digits.
 std::uint64_t DigitsValue(std::uint64_t word, int n) {
-    if (n == 0) {
-        return 0;
-    }
     // Moved to the top, the digits have zeros before them; each step joins neighbours in pairs.
     std::uint64_t v = (word << (64 - 8 * n)) & (0x0F * kEachByte);
     v = (v * (10 * 256 + 1)) >> 8 & 0x00FF00FF00FF00FFull;
